@@ -1,20 +1,33 @@
 #!/usr/bin/env bash
 # Creates the Wine prefix in which the tool, its tests and its demo run:
 #   make-prefix.sh BUILD_DIR PREFIX_DIR
-# The prefix lives under the build tree; nothing outside it is touched.
+# The prefix lives under the build tree; nothing outside it is touched. Each stand-in
+# folder that has a register.sh puts its pieces into the prefix (called with BUILD_DIR
+# and PREFIX_DIR, WINEPREFIX exported), in the order below: the graph manager first,
+# because the filters' register step writes the graph files through it.
 set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$(cd "$1" && pwd)
-prefix=$2
+prefix=$(mkdir -p "$2" && cd "$2" && pwd)
 
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-if [ -d "$prefix" ]; then
-  wineserver -k 2>/dev/null || true
-  rm -rf "$prefix"
-fi
-mkdir -p "$prefix"
+wineserver -k 2>/dev/null || true
+find "$prefix" -mindepth 1 -delete
 wineboot -i >/dev/null 2>&1
+wineserver -w
+
+# Drive D: is a folder inside the prefix, so the tool's built-in default graph path
+# (on D:) can be made to exist.
+mkdir -p "$prefix/drive_d"
+ln -sfn ../drive_d "$prefix/dosdevices/d:"
+
+for part in graphmgr filters viewer; do
+  if [ -f "$src/$part/register.sh" ]; then
+    bash "$src/$part/register.sh" "$build_dir" "$prefix"
+  fi
+done
 wineserver -w
 echo "wine prefix ready: $prefix"
