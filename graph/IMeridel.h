@@ -27,3 +27,7 @@ struct IMeridel : public IUnknown
     virtual HRESULT STDMETHODCALLTYPE SetMaxAudioSampleDuration(double dSeconds) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetMaxAudioSampleDuration(double* pdSeconds) = 0;
 };
+
+#ifdef __CRT_UUID_DECL
+__CRT_UUID_DECL(IMeridel, 0x945e6ea7, 0xc76d, 0x45cb, 0xbd, 0xb0, 0xad, 0x20, 0x9c, 0x29, 0x87, 0x4b)
+#endif

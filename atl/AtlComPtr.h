@@ -1,0 +1,96 @@
+// Reference-counting holder for one COM interface pointer.
+#pragma once
+
+#include <objbase.h>
+
+#include "atl/AtlTrace.h"
+
+template <class T>
+class CComPtr
+{
+public:
+    CComPtr() : p(nullptr) {}
+    CComPtr(T* lp) : p(lp)
+    {
+        if (p)
+            p->AddRef();
+    }
+    CComPtr(const CComPtr& other) : CComPtr(other.p) {}
+    ~CComPtr()
+    {
+        if (p)
+            p->Release();
+    }
+
+    CComPtr& operator=(T* lp)
+    {
+        if (lp != p)
+        {
+            if (lp)
+                lp->AddRef();
+            T* pOld = p;
+            p = lp;
+            if (pOld)
+                pOld->Release();
+        }
+        return *this;
+    }
+    CComPtr& operator=(const CComPtr& other) { return *this = other.p; }
+
+    operator T*() const { return p; }
+    T* operator->() const
+    {
+        ATLASSERT(p != nullptr);
+        return p;
+    }
+    // Only an empty holder may be filled through its address.
+    T** operator&()
+    {
+        ATLASSERT(p == nullptr);
+        return &p;
+    }
+    bool operator!() const { return p == nullptr; }
+
+    // Empties the holder before the interface is released, so that a release that
+    // re-enters the owner never finds a dangling pointer.
+    void Release()
+    {
+        T* pOld = p;
+        if (pOld)
+        {
+            p = nullptr;
+            pOld->Release();
+        }
+    }
+
+    void Attach(T* lp)
+    {
+        Release();
+        p = lp;
+    }
+    T* Detach()
+    {
+        T* pOld = p;
+        p = nullptr;
+        return pOld;
+    }
+
+    HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pOuter = nullptr,
+                             DWORD dwClsContext = CLSCTX_ALL)
+    {
+        ATLASSERT(p == nullptr);
+        return ::CoCreateInstance(rclsid, pOuter, dwClsContext, __uuidof(T),
+                                  reinterpret_cast<void**>(&p));
+    }
+
+    template <class Q>
+    HRESULT QueryInterface(Q** pp) const
+    {
+        ATLASSERT(pp != nullptr && *pp == nullptr);
+        if (!p)
+            return E_POINTER;
+        return p->QueryInterface(__uuidof(Q), reinterpret_cast<void**>(pp));
+    }
+
+    T* p;
+};
