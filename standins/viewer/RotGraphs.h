@@ -1,0 +1,25 @@
+// The graphs other processes publish in the Running Object Table, and the filters of one of
+// them. Calls into another process's graph need this thread's message loop to run meanwhile
+// only on the other side; this side blocks in COM's own modal wait.
+#pragma once
+
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include "ComHolder.h"
+
+struct SPublishedGraph
+{
+    CComHolder<IMoniker> m_spMoniker;
+    DWORD m_dwGraph;
+    DWORD m_dwProcessId;
+};
+
+// Every table entry whose display name is a filter graph item name, in table order.
+HRESULT CollectPublishedGraphs(std::vector<SPublishedGraph>* prgGraphs);
+
+// Binds the moniker through the table, asks for the filter graph and reads its filters' names.
+// Nothing of the remote graph is kept afterwards.
+HRESULT ReadRemoteFilterNames(IMoniker* pMoniker, std::vector<std::wstring>* prgNames);

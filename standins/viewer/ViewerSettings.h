@@ -1,0 +1,35 @@
+// Behaviour switches that tests set in the prefix's registry before starting the viewer.
+// The viewer gets no command line, so the registry is the only way to reach it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+extern const wchar_t kViewerSettingsKey[];   // under HKEY_CURRENT_USER
+extern const wchar_t kDefaultReportFile[];
+
+class CViewerSettings
+{
+public:
+    CViewerSettings();
+
+    // Reads every value that is present; absent or malformed values keep their defaults.
+    void Load(HKEY hRoot, const wchar_t* pszSubKey);
+
+    bool m_bNoSizingFrame;
+    bool m_bHasShowDelay;
+    DWORD m_dwShowDelayMs;             // kNeverShow: the main window stays hidden
+    bool m_bHasConnectDialogDelay;
+    DWORD m_dwConnectDialogDelayMs;
+    DWORD m_dwIdleDelayMs;
+    std::vector<std::wstring> m_rgstrExtraEntries;
+    std::wstring m_strReportFile;
+};
+
+const DWORD kNeverShow = 0xFFFFFFFF;
+
+// Splits REG_MULTI_SZ data of cch characters into its strings. The data may lack its final
+// terminators (the registry does not enforce them); an empty string ends the list.
+std::vector<std::wstring> SplitMultiSz(const wchar_t* pch, size_t cch);
