@@ -1,0 +1,246 @@
+#include "GraphDescriber.h"
+
+#include <algorithm>
+
+#include "ComRef.h"
+#include "GrfMediaType.h"
+
+namespace
+{
+// COM identity: two pointers name the same object when their IUnknowns are equal.
+bool IsSameObject(IUnknown* pA, IUnknown* pB)
+{
+    CComRef<IUnknown> spA, spB;
+    if (!pA || !pB || FAILED(pA->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&spA))) ||
+        FAILED(pB->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&spB))))
+        return false;
+    return spA.Get() == spB.Get();
+}
+
+HRESULT ListFilters(IFilterGraph* pGraph, std::vector<CComRef<IBaseFilter>>& vecFilters)
+{
+    CComRef<IEnumFilters> spEnum;
+    HRESULT hr = pGraph->EnumFilters(&spEnum);
+    if (FAILED(hr))
+        return hr;
+    for (;;)
+    {
+        CComRef<IBaseFilter> spFilter;
+        ULONG cFetched = 0;
+        hr = spEnum->Next(1, &spFilter, &cFetched);
+        if (FAILED(hr))
+            return hr;
+        if (hr != S_OK || cFetched == 0)
+            break;
+        vecFilters.push_back(spFilter);
+    }
+    std::reverse(vecFilters.begin(), vecFilters.end());
+    return S_OK;
+}
+
+// Takes over a string and media type handed out by GetCurFile.
+void TakeCurFile(LPOLESTR pszFile, AM_MEDIA_TYPE& mt, CGrfFilterDesc& desc, EGrfFileRole eRole)
+{
+    if (pszFile)
+    {
+        desc.m_eRole = eRole;
+        desc.m_strFile = pszFile;
+        CoTaskMemFree(pszFile);
+    }
+    FreeMediaTypeFields(mt);
+}
+
+HRESULT DescribeFileRole(IBaseFilter* pFilter, CGrfFilterDesc& desc)
+{
+    CComRef<IFileSourceFilter> spSource;
+    if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource))))
+    {
+        LPOLESTR pszFile = nullptr;
+        AM_MEDIA_TYPE mt = {};
+        HRESULT hr = spSource->GetCurFile(&pszFile, &mt);
+        if (FAILED(hr))
+            return hr;
+        TakeCurFile(pszFile, mt, desc, eGrfSource);
+        if (desc.m_eRole != eGrfNoFile)
+            return S_OK;
+    }
+    CComRef<IFileSinkFilter> spSink;
+    if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&spSink))))
+    {
+        LPOLESTR pszFile = nullptr;
+        AM_MEDIA_TYPE mt = {};
+        HRESULT hr = spSink->GetCurFile(&pszFile, &mt);
+        if (FAILED(hr))
+            return hr;
+        TakeCurFile(pszFile, mt, desc, eGrfSink);
+    }
+    return S_OK;
+}
+
+HRESULT DescribePersistedData(IBaseFilter* pFilter, bool bClearFilterDirty, CGrfFilterDesc& desc)
+{
+    CComRef<IPersistStream> spPersist;
+    if (FAILED(pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))))
+        return S_OK;  // nothing of its own to keep
+
+    CComRef<IStream> spStream;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
+    if (FAILED(hr))
+        return hr;
+    hr = spPersist->Save(spStream, bClearFilterDirty ? TRUE : FALSE);
+    if (FAILED(hr))
+        return hr;
+
+    // What the filter wrote ends at the stream's position.
+    LARGE_INTEGER liZero = {};
+    ULARGE_INTEGER uliEnd = {};
+    hr = spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
+    if (FAILED(hr))
+        return hr;
+    HGLOBAL hGlobal = nullptr;
+    hr = GetHGlobalFromStream(spStream, &hGlobal);
+    if (FAILED(hr))
+        return hr;
+    const BYTE* pbData = static_cast<const BYTE*>(GlobalLock(hGlobal));
+    if (!pbData && uliEnd.QuadPart)
+        return E_OUTOFMEMORY;
+    desc.m_vecData.assign(pbData, pbData + uliEnd.QuadPart);
+    GlobalUnlock(hGlobal);
+    return S_OK;
+}
+
+HRESULT DescribeFilter(IBaseFilter* pFilter, DWORD dwId, bool bClearFilterDirty, CGrfFilterDesc& desc)
+{
+    desc.m_dwId = dwId;
+    FILTER_INFO info = {};
+    HRESULT hr = pFilter->QueryFilterInfo(&info);
+    if (FAILED(hr))
+        return hr;
+    if (info.pGraph)
+        info.pGraph->Release();
+    desc.m_strName = info.achName;
+
+    hr = pFilter->GetClassID(&desc.m_clsid);
+    if (SUCCEEDED(hr))
+        hr = DescribeFileRole(pFilter, desc);
+    if (SUCCEEDED(hr))
+        hr = DescribePersistedData(pFilter, bClearFilterDirty, desc);
+    return hr;
+}
+
+// ppOwner (optional) receives the pin's filter, with a reference.
+HRESULT PinName(IPin* pPin, std::wstring& strName, IBaseFilter** ppOwner)
+{
+    PIN_INFO info = {};
+    HRESULT hr = pPin->QueryPinInfo(&info);
+    if (FAILED(hr))
+        return hr;
+    strName = info.achName;
+    if (ppOwner)
+        *ppOwner = info.pFilter;
+    else if (info.pFilter)
+        info.pFilter->Release();
+    return S_OK;
+}
+
+DWORD FilterId(const std::vector<CComRef<IBaseFilter>>& vecFilters, IUnknown* pFilter)
+{
+    for (size_t i = 0; i < vecFilters.size(); ++i)
+    {
+        if (IsSameObject(vecFilters[i], pFilter))
+            return static_cast<DWORD>(i + 1);
+    }
+    return 0;
+}
+
+HRESULT DescribeConnections(const std::vector<CComRef<IBaseFilter>>& vecFilters, CGrfGraphDesc& graph)
+{
+    for (size_t i = 0; i < vecFilters.size(); ++i)
+    {
+        CComRef<IEnumPins> spPins;
+        HRESULT hr = vecFilters[i]->EnumPins(&spPins);
+        if (FAILED(hr))
+            return hr;
+        CComRef<IPin> spPin;
+        ULONG cFetched = 0;
+        while (spPins->Next(1, &spPin, &cFetched) == S_OK && cFetched == 1)
+        {
+            PIN_DIRECTION dir = PINDIR_INPUT;
+            CComRef<IPin> spPeer;
+            if (FAILED(spPin->QueryDirection(&dir)) || dir != PINDIR_OUTPUT || spPin->ConnectedTo(&spPeer) != S_OK)
+                continue;
+
+            CGrfConnectionDesc connection;
+            connection.m_dwOutId = static_cast<DWORD>(i + 1);
+            CComRef<IBaseFilter> spPeerFilter;
+            hr = PinName(spPin, connection.m_strOutPin, nullptr);
+            if (SUCCEEDED(hr))
+                hr = PinName(spPeer, connection.m_strInPin, &spPeerFilter);
+            if (FAILED(hr))
+                return hr;
+            connection.m_dwInId = FilterId(vecFilters, spPeerFilter);
+            // A peer outside this graph cannot be written down; the link is left out.
+            if (connection.m_dwInId == 0)
+                continue;
+
+            AM_MEDIA_TYPE mt = {};
+            hr = spPin->ConnectionMediaType(&mt);
+            if (FAILED(hr))
+                return hr;
+            MediaTypeToDesc(mt, connection.m_mt);
+            FreeMediaTypeFields(mt);
+            graph.m_vecConnections.push_back(connection);
+        }
+    }
+    return S_OK;
+}
+
+HRESULT DescribeClock(IFilterGraph* pGraph, const std::vector<CComRef<IBaseFilter>>& vecFilters,
+                      CGrfClockDesc& clock)
+{
+    clock = CGrfClockDesc();
+    CComRef<IMediaFilter> spMediaFilter;
+    if (FAILED(pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter))))
+        return S_OK;
+    CComRef<IReferenceClock> spClock;
+    if (FAILED(spMediaFilter->GetSyncSource(&spClock)) || !spClock)
+        return S_OK;
+
+    clock.m_bRequired = true;
+    clock.m_dwFilterId = FilterId(vecFilters, spClock);
+    if (clock.m_dwFilterId != 0)
+        return S_OK;
+    CComRef<IPersist> spPersist;
+    CLSID clsid = {};
+    if (SUCCEEDED(spClock->QueryInterface(IID_IPersist, reinterpret_cast<void**>(&spPersist))) &&
+        SUCCEEDED(spPersist->GetClassID(&clsid)))
+    {
+        clock.m_bByClass = true;
+        clock.m_clsid = clsid;
+    }
+    return S_OK;
+}
+}  // namespace
+
+HRESULT DescribeGraph(IFilterGraph* pGraph, bool bClearFilterDirty, CGrfGraphDesc& graph)
+{
+    graph = CGrfGraphDesc();
+    graph.m_dwVersion = 3;
+    std::vector<CComRef<IBaseFilter>> vecFilters;
+    HRESULT hr = ListFilters(pGraph, vecFilters);
+    if (FAILED(hr))
+        return hr;
+
+    for (size_t i = 0; i < vecFilters.size(); ++i)
+    {
+        CGrfFilterDesc filter;
+        hr = DescribeFilter(vecFilters[i], static_cast<DWORD>(i + 1), bClearFilterDirty, filter);
+        if (FAILED(hr))
+            return hr;
+        graph.m_vecFilters.push_back(filter);
+    }
+    hr = DescribeConnections(vecFilters, graph);
+    if (SUCCEEDED(hr))
+        hr = DescribeClock(pGraph, vecFilters, graph.m_clock);
+    return hr;
+}

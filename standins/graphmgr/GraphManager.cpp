@@ -1,0 +1,285 @@
+#include "GraphManager.h"
+
+#include <new>
+
+#include "GraphDescriber.h"
+#include "GraphRebuilder.h"
+#include "GrfParser.h"
+#include "GrfWriter.h"
+#include "ModuleState.h"
+
+namespace
+{
+// More than any graph of filters holds; a longer stream is read no further.
+const size_t kMaxGraphText = 64u * 1024u * 1024u;
+
+class CLockGuard
+{
+public:
+    explicit CLockGuard(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
+    ~CLockGuard() { LeaveCriticalSection(&m_cs); }
+    CLockGuard(const CLockGuard&) = delete;
+    CLockGuard& operator=(const CLockGuard&) = delete;
+
+private:
+    CRITICAL_SECTION& m_cs;
+};
+
+HRESULT ReadWholeStream(IStream* pStm, std::vector<BYTE>& vecData)
+{
+    const ULONG kChunk = 64 * 1024;
+    vecData.clear();
+    for (;;)
+    {
+        size_t cbOld = vecData.size();
+        if (cbOld >= kMaxGraphText)
+            return E_OUTOFMEMORY;
+        vecData.resize(cbOld + kChunk);
+        ULONG cbRead = 0;
+        HRESULT hr = pStm->Read(vecData.data() + cbOld, kChunk, &cbRead);
+        if (FAILED(hr))
+            return hr;
+        vecData.resize(cbOld + cbRead);
+        if (hr == S_FALSE || cbRead == 0)
+            return S_OK;
+    }
+}
+
+HRESULT WriteAll(IStream* pStm, const std::vector<BYTE>& vecData)
+{
+    ULONG cbWritten = 0;
+    HRESULT hr = pStm->Write(vecData.data(), static_cast<ULONG>(vecData.size()), &cbWritten);
+    if (FAILED(hr))
+        return hr;
+    return cbWritten == vecData.size() ? S_OK : STG_E_MEDIUMFULL;
+}
+}  // namespace
+
+CGraphManager::CGraphManager()
+{
+    InitializeCriticalSection(&m_cs);
+    ModuleObjectCreated();
+}
+
+CGraphManager::~CGraphManager()
+{
+    DeleteCriticalSection(&m_cs);
+    ModuleObjectDestroyed();
+}
+
+HRESULT CGraphManager::Create(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    CGraphManager* pManager = new (std::nothrow) CGraphManager();
+    if (!pManager)
+        return E_OUTOFMEMORY;
+    // The new object holds the one reference from its constructor until the query below.
+    HRESULT hr = pManager->CreateInner();
+    if (SUCCEEDED(hr))
+        hr = pManager->QueryInterface(riid, ppv);
+    pManager->Release();
+    return hr;
+}
+
+HRESULT CGraphManager::CreateInner()
+{
+    HMODULE hQuartz = ModuleQuartz();
+    if (!hQuartz)
+        return HRESULT_FROM_WIN32(GetLastError());
+    LPFNGETCLASSOBJECT pfnGetClassObject = reinterpret_cast<LPFNGETCLASSOBJECT>(
+        reinterpret_cast<void*>(GetProcAddress(hQuartz, "DllGetClassObject")));
+    if (!pfnGetClassObject)
+        return HRESULT_FROM_WIN32(GetLastError());
+
+    CComRef<IClassFactory> spFactory;
+    HRESULT hr = pfnGetClassObject(CLSID_FilterGraph, IID_IClassFactory, reinterpret_cast<void**>(&spFactory));
+    if (FAILED(hr))
+        return hr;
+    hr = spFactory->CreateInstance(static_cast<IUnknown*>(this), IID_IUnknown, reinterpret_cast<void**>(&m_spInner));
+    if (FAILED(hr))
+        return hr;
+
+    // An interface taken from the inner object counts on the outer object; give that
+    // reference back so the cache does not keep us alive.
+    hr = m_spInner->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&m_pGraph));
+    if (FAILED(hr))
+        return hr;
+    Release();
+    return S_OK;
+}
+
+STDMETHODIMP CGraphManager::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStream))
+    {
+        *ppv = static_cast<IPersistStream*>(this);
+        AddRef();
+        return S_OK;
+    }
+    if (!m_spInner)
+        return E_NOINTERFACE;
+    return m_spInner->QueryInterface(riid, ppv);
+}
+
+STDMETHODIMP_(ULONG) CGraphManager::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&m_lRef));
+}
+
+STDMETHODIMP_(ULONG) CGraphManager::Release()
+{
+    LONG lRef = InterlockedDecrement(&m_lRef);
+    if (lRef != 0)
+        return static_cast<ULONG>(lRef);
+
+    // Guard count: releasing the cached pointer and the inner object calls back into
+    // AddRef/Release here, and must not bring us to zero a second time.
+    m_lRef = 1;
+    if (m_pGraph)
+    {
+        AddRef();
+        IFilterGraph* pGraph = m_pGraph;
+        m_pGraph = nullptr;
+        pGraph->Release();
+    }
+    m_spInner.Release();
+    delete this;
+    return 0;
+}
+
+STDMETHODIMP CGraphManager::GetClassID(CLSID* pClassID)
+{
+    if (!pClassID)
+        return E_POINTER;
+    *pClassID = CLSID_FilterGraph;
+    return S_OK;
+}
+
+HRESULT CGraphManager::ComposeText(bool bClearFilterDirty, std::vector<BYTE>& vecText)
+{
+    CGrfGraphDesc graph;
+    HRESULT hr = DescribeGraph(m_pGraph, bClearFilterDirty, graph);
+    if (FAILED(hr))
+        return hr;
+    return WriteGrfText(graph, vecText);
+}
+
+STDMETHODIMP CGraphManager::IsDirty()
+{
+    CLockGuard lock(m_cs);
+    try
+    {
+        std::vector<BYTE> vecNow;
+        if (FAILED(ComposeText(false, vecNow)))
+            return S_OK;  // cannot tell: assume there is something to save
+        if (m_bHaveSnapshot)
+            return vecNow == m_vecSnapshot ? S_FALSE : S_OK;
+        std::vector<BYTE> vecEmpty;
+        WriteGrfText(CGrfGraphDesc(), vecEmpty);
+        return vecNow == vecEmpty ? S_FALSE : S_OK;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT CGraphManager::LoadLocked(IStream* pStm)
+{
+    std::vector<BYTE> vecText;
+    HRESULT hr = ReadWholeStream(pStm, vecText);
+    if (FAILED(hr))
+        return hr;
+
+    CGrfGraphDesc graph;
+    size_t cbUsed = 0;
+    hr = ParseGrfText(vecText.data(), vecText.size(), graph, &cbUsed);
+    if (FAILED(hr))
+        return hr;
+    // Leave the stream just past our data, as a persistent object should; whatever follows
+    // belongs to someone else. Streams that cannot seek are left at their end.
+    LARGE_INTEGER liBack = {};
+    liBack.QuadPart = -static_cast<LONGLONG>(vecText.size() - cbUsed);
+    if (liBack.QuadPart != 0)
+        pStm->Seek(liBack, STREAM_SEEK_CUR, nullptr);
+
+    hr = RebuildGraph(m_pGraph, graph);
+    if (FAILED(hr))
+        return hr;
+    std::vector<BYTE> vecNow;
+    m_bHaveSnapshot = SUCCEEDED(ComposeText(false, vecNow));
+    m_vecSnapshot.swap(vecNow);
+    return S_OK;
+}
+
+STDMETHODIMP CGraphManager::Load(IStream* pStm)
+{
+    if (!pStm)
+        return E_POINTER;
+    CLockGuard lock(m_cs);
+    try
+    {
+        return LoadLocked(pStm);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT CGraphManager::SaveLocked(IStream* pStm, bool bClearDirty)
+{
+    std::vector<BYTE> vecText;
+    HRESULT hr = ComposeText(bClearDirty, vecText);
+    if (FAILED(hr))
+        return hr;
+    hr = WriteAll(pStm, vecText);
+    if (FAILED(hr))
+        return hr;
+    if (bClearDirty)
+    {
+        m_bHaveSnapshot = true;
+        m_vecSnapshot.swap(vecText);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CGraphManager::Save(IStream* pStm, BOOL fClearDirty)
+{
+    if (!pStm)
+        return E_POINTER;
+    CLockGuard lock(m_cs);
+    try
+    {
+        return SaveLocked(pStm, fClearDirty != FALSE);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDMETHODIMP CGraphManager::GetSizeMax(ULARGE_INTEGER* pcbSize)
+{
+    if (!pcbSize)
+        return E_POINTER;
+    CLockGuard lock(m_cs);
+    try
+    {
+        std::vector<BYTE> vecText;
+        HRESULT hr = ComposeText(false, vecText);
+        if (FAILED(hr))
+            return hr;
+        pcbSize->QuadPart = vecText.size();
+        return S_OK;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+}

@@ -1,0 +1,181 @@
+#include "GraphRebuilder.h"
+
+#include "ComRef.h"
+#include "GrfMediaType.h"
+
+namespace
+{
+struct CBuiltFilter
+{
+    DWORD m_dwId;
+    CComRef<IBaseFilter> m_spFilter;
+};
+
+IBaseFilter* FindBuilt(const std::vector<CBuiltFilter>& vecBuilt, DWORD dwId)
+{
+    for (const CBuiltFilter& built : vecBuilt)
+    {
+        if (built.m_dwId == dwId)
+            return built.m_spFilter;
+    }
+    return nullptr;
+}
+
+HRESULT LoadPersistedData(IBaseFilter* pFilter, const std::vector<BYTE>& vecData)
+{
+    CComRef<IPersistStream> spPersist;
+    HRESULT hr = pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
+    if (FAILED(hr))
+        return hr;
+    CComRef<IStream> spStream;
+    hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
+    if (FAILED(hr))
+        return hr;
+    ULONG cbWritten = 0;
+    hr = spStream->Write(vecData.data(), static_cast<ULONG>(vecData.size()), &cbWritten);
+    if (FAILED(hr))
+        return hr;
+    if (cbWritten != vecData.size())
+        return STG_E_MEDIUMFULL;
+    LARGE_INTEGER liZero = {};
+    hr = spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
+    if (FAILED(hr))
+        return hr;
+    return spPersist->Load(spStream);
+}
+
+HRESULT SetFile(IBaseFilter* pFilter, const CGrfFilterDesc& desc)
+{
+    if (desc.m_eRole == eGrfSource)
+    {
+        CComRef<IFileSourceFilter> spSource;
+        HRESULT hr = pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource));
+        return FAILED(hr) ? hr : spSource->Load(desc.m_strFile.c_str(), nullptr);
+    }
+    if (desc.m_eRole == eGrfSink)
+    {
+        CComRef<IFileSinkFilter> spSink;
+        HRESULT hr = pFilter->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&spSink));
+        return FAILED(hr) ? hr : spSink->SetFileName(desc.m_strFile.c_str(), nullptr);
+    }
+    return S_OK;
+}
+
+// Adds the filter to the graph before anything else is done to it, so that a later step
+// failing leaves it in the graph like everything built before.
+HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, std::vector<CBuiltFilter>& vecBuilt)
+{
+    CComRef<IBaseFilter> spFilter;
+    HRESULT hr = CoCreateInstance(desc.m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  reinterpret_cast<void**>(&spFilter));
+    if (FAILED(hr))
+        return hr;
+    hr = pGraph->AddFilter(spFilter, desc.m_strName.c_str());
+    if (FAILED(hr))
+        return hr;
+    vecBuilt.push_back(CBuiltFilter{desc.m_dwId, spFilter});
+
+    hr = SetFile(spFilter, desc);
+    if (SUCCEEDED(hr) && !desc.m_vecData.empty())
+        hr = LoadPersistedData(spFilter, desc.m_vecData);
+    return hr;
+}
+
+// The name a pin reports through QueryPinInfo is what Save writes; FindPin (which matches
+// pin ids) is the fallback for filters whose ids and names agree only there.
+HRESULT FindPinByName(IBaseFilter* pFilter, const std::wstring& strName, PIN_DIRECTION dir, CComRef<IPin>& spFound)
+{
+    CComRef<IEnumPins> spPins;
+    HRESULT hr = pFilter->EnumPins(&spPins);
+    if (FAILED(hr))
+        return hr;
+    CComRef<IPin> spPin;
+    ULONG cFetched = 0;
+    while (spPins->Next(1, &spPin, &cFetched) == S_OK && cFetched == 1)
+    {
+        PIN_INFO info = {};
+        if (FAILED(spPin->QueryPinInfo(&info)))
+            continue;
+        if (info.pFilter)
+            info.pFilter->Release();
+        if (info.dir == dir && strName == info.achName)
+        {
+            spFound = spPin;
+            return S_OK;
+        }
+    }
+
+    CComRef<IPin> spById;
+    PIN_DIRECTION dirById = PINDIR_INPUT;
+    if (SUCCEEDED(pFilter->FindPin(strName.c_str(), &spById)) && spById &&
+        SUCCEEDED(spById->QueryDirection(&dirById)) && dirById == dir)
+    {
+        spFound = spById;
+        return S_OK;
+    }
+    return VFW_E_NOT_FOUND;
+}
+
+HRESULT BuildConnection(IFilterGraph* pGraph, const CGrfConnectionDesc& desc, const std::vector<CBuiltFilter>& vecBuilt)
+{
+    IBaseFilter* pOutFilter = FindBuilt(vecBuilt, desc.m_dwOutId);
+    IBaseFilter* pInFilter = FindBuilt(vecBuilt, desc.m_dwInId);
+    if (!pOutFilter || !pInFilter)
+        return VFW_E_NOT_FOUND;
+
+    CComRef<IPin> spOut, spIn;
+    HRESULT hr = FindPinByName(pOutFilter, desc.m_strOutPin, PINDIR_OUTPUT, spOut);
+    if (SUCCEEDED(hr))
+        hr = FindPinByName(pInFilter, desc.m_strInPin, PINDIR_INPUT, spIn);
+    if (FAILED(hr))
+        return hr;
+    AM_MEDIA_TYPE mt = MediaTypeFromDesc(desc.m_mt);
+    return pGraph->ConnectDirect(spOut, spIn, &mt);
+}
+
+HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const std::vector<CBuiltFilter>& vecBuilt)
+{
+    if (!clock.m_bRequired || (!clock.m_bByClass && clock.m_dwFilterId == 0))
+        return S_OK;
+
+    CComRef<IReferenceClock> spClock;
+    HRESULT hr = S_OK;
+    if (clock.m_bByClass)
+    {
+        hr = CoCreateInstance(clock.m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
+                              reinterpret_cast<void**>(&spClock));
+    }
+    else
+    {
+        IBaseFilter* pFilter = FindBuilt(vecBuilt, clock.m_dwFilterId);
+        if (!pFilter)
+            return VFW_E_NOT_FOUND;
+        hr = pFilter->QueryInterface(IID_IReferenceClock, reinterpret_cast<void**>(&spClock));
+    }
+    if (FAILED(hr))
+        return hr;
+
+    CComRef<IMediaFilter> spMediaFilter;
+    hr = pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter));
+    return FAILED(hr) ? hr : spMediaFilter->SetSyncSource(spClock);
+}
+}  // namespace
+
+HRESULT RebuildGraph(IFilterGraph* pGraph, const CGrfGraphDesc& graph)
+{
+    std::vector<CBuiltFilter> vecBuilt;
+    for (const CGrfFilterDesc& filter : graph.m_vecFilters)
+    {
+        HRESULT hr = BuildFilter(pGraph, filter, vecBuilt);
+        if (FAILED(hr))
+            return hr;
+    }
+    for (const CGrfConnectionDesc& connection : graph.m_vecConnections)
+    {
+        HRESULT hr = BuildConnection(pGraph, connection, vecBuilt);
+        if (FAILED(hr))
+            return hr;
+    }
+    HRESULT hr = SetClock(pGraph, graph.m_clock, vecBuilt);
+    return FAILED(hr) ? hr : S_OK;
+}

@@ -1,0 +1,43 @@
+// Token reader for the graph text: UTF-16LE code units read at any byte offset, tokens
+// separated by any mix of spaces, tabs, CR and LF.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CGrfTextReader
+{
+public:
+    CGrfTextReader(const BYTE* pbData, size_t cbData);
+
+    size_t Position() const { return m_cbPos; }
+    bool AtEnd() const { return m_cbData - m_cbPos < sizeof(wchar_t); }
+    // The next code unit; only valid when !AtEnd().
+    wchar_t Peek() const;
+
+    void SkipWhitespace();
+    // The next token starts with a digit (after whitespace).
+    bool NextIsDigit();
+
+    HRESULT ReadNumber(unsigned long long ullMax, unsigned long long* pullValue);
+    HRESULT ReadFlag(bool* pbValue);
+    HRESULT ReadWord(std::wstring* pstrWord);
+    HRESULT ReadQuoted(std::wstring* pstrText);
+    HRESULT ReadGuid(GUID* pGuid);
+    // A byte count, one separator, then that many raw bytes.
+    HRESULT ReadBlob(std::vector<BYTE>* pvecBytes);
+
+    static bool IsWhitespace(wchar_t ch) { return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n'; }
+
+private:
+    wchar_t Take();
+    // After a number, word or class id: whitespace must follow. The end of the data there
+    // means the text was cut.
+    HRESULT RequireSeparator();
+
+    const BYTE* m_pbData;
+    size_t m_cbData;
+    size_t m_cbPos = 0;
+};
