@@ -1,0 +1,39 @@
+// Process entry: a COM apartment around one modal run of the main dialog.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "atl/AtlModule.h"
+#include "ui/MainDialog.h"
+
+class CMeridelTestModule : public CAtlExeModuleT<CMeridelTestModule>
+{
+};
+
+CMeridelTestModule _AtlModule;
+
+// The up-down control's window class is registered as soon as the common controls
+// library is loaded; this reference makes the loader map it before the dialog exists.
+static void(WINAPI* const volatile s_pfnCommonControls)() = ::InitCommonControls;
+
+extern "C" int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
+{
+    HRESULT hr = _AtlModule.InitializeCom();
+    if (hr != S_OK)
+    {
+        ATLFAILREPORT(L"_AtlModule.InitializeCom() FAILED");
+        return hr;
+    }
+
+    // Read before the dialog exists: normally there is no active window yet.
+    HWND hWndParent = ::GetActiveWindow();
+    {
+        CMainDialog dlg;
+        dlg.DoModal(hWndParent, 0);
+        // The dialog, and with it every COM reference it holds, goes here, before the
+        // apartment is left.
+    }
+
+    _AtlWinModule.Term(hInstance);
+    _AtlModule.UninitializeCom();
+    return 0;
+}

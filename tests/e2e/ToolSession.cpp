@@ -1,0 +1,108 @@
+#include "ToolSession.h"
+
+#include <dshow.h>
+
+#include "ui/resource.h"
+
+namespace e2e {
+
+std::wstring DescriptionOf(HRESULT hr)
+{
+    wchar_t sz[1024] = {};
+    if (::AMGetErrorTextW(hr, sz, 1023) == 0)
+        ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, (DWORD)hr,
+                         MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), sz, 1023, nullptr);
+    return sz;
+}
+
+std::wstring ExpectedErrorText(const std::wstring& text, HRESULT hr)
+{
+    wchar_t szCode[32];
+    wsprintfW(szCode, L"Error 0x%X", (unsigned)hr);
+    std::wstring description = DescriptionOf(hr);
+    std::wstring msg = text;
+    if (!description.empty())
+        msg += (msg.empty() ? L"" : L"\n") + description;
+    return msg + (msg.empty() ? L"" : L"\n") + szCode;
+}
+
+CToolSession::CToolSession(const wchar_t* pszExe) : m_hWndDialog(nullptr)
+{
+    if (m_process.Start(driver::ProgramFolder() + pszExe))
+        m_hWndDialog = driver::WaitForDialog(m_process.ProcessId(), CAPTION);
+}
+
+CToolSession::~CToolSession()
+{
+    if (!m_process.HasExited())
+    {
+        if (m_hWndDialog && ::IsWindow(m_hWndDialog))
+        {
+            driver::MessageBoxInfo box;
+            while (driver::FindMessageBox(m_process.ProcessId(), m_hWndDialog, &box))
+                driver::DismissMessageBox(box);
+            ::PostMessageW(m_hWndDialog, WM_COMMAND, IDCANCEL, 0);
+        }
+        DWORD dwExit = 0;
+        if (!m_process.WaitForExit(driver::DEFAULT_TIMEOUT_MS, &dwExit))
+            m_process.Kill();
+    }
+}
+
+::testing::AssertionResult CToolSession::ExpectBox(const std::wstring& text, bool bIcon)
+{
+    driver::MessageBoxInfo box;
+    if (!driver::WaitForMessageBox(m_process.ProcessId(), m_hWndDialog, &box))
+        return ::testing::AssertionFailure() << "no message box appeared";
+    driver::DismissMessageBox(box);
+    if (box.caption != CAPTION)
+        return ::testing::AssertionFailure() << "caption: " << ::testing::PrintToString(box.caption);
+    if (box.text != text)
+        return ::testing::AssertionFailure() << "text: " << ::testing::PrintToString(box.text)
+                                             << "\nexpected: " << ::testing::PrintToString(text);
+    if (box.bIcon != bIcon)
+        return ::testing::AssertionFailure() << (bIcon ? "icon missing" : "unexpected icon");
+    if (box.buttons.size() != 1)
+        return ::testing::AssertionFailure() << "expected one button, got " << box.buttons.size();
+    return ::testing::AssertionSuccess();
+}
+
+HWND CToolSession::Focus() const
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(m_process.ThreadId(), &info);
+    return info.hwndFocus;
+}
+
+void CToolSession::Sync()
+{
+    // A sent message is handled only after everything posted before it.
+    DWORD_PTR dwResult = 0;
+    ::SendMessageTimeoutW(m_hWndDialog, WM_NULL, 0, 0, SMTO_NORMAL, driver::DEFAULT_TIMEOUT_MS, &dwResult);
+}
+
+bool CToolSession::NoBoxShown()
+{
+    Sync();
+    driver::MessageBoxInfo box;
+    return !driver::FindMessageBox(m_process.ProcessId(), m_hWndDialog, &box);
+}
+
+DWORD CToolSession::CloseAndWait()
+{
+    // An inactive dialog may have no focus window; the key reaches it through any child.
+    HWND hWnd = Focus();
+    driver::PressKey(hWnd ? hWnd : Item(IDC_BTN_LOAD), VK_ESCAPE);
+    return WaitForExit();
+}
+
+DWORD CToolSession::WaitForExit()
+{
+    DWORD dwExit = 0xFFFFFFFF;
+    if (!m_process.WaitForExit(driver::DEFAULT_TIMEOUT_MS, &dwExit))
+        return 0xFFFFFFFF;
+    return dwExit;
+}
+
+} // namespace e2e

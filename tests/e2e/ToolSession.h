@@ -1,0 +1,53 @@
+// One run of the tool under the driver, with its main dialog found.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Driver.h"
+
+namespace e2e {
+
+const wchar_t CAPTION[] = L"Audio/Video Synchronizer Test";
+
+// The text the tool shows for `hr`, asked from the same sources it asks.
+std::wstring DescriptionOf(HRESULT hr);
+// The whole box text for a caller's text and a non-zero code, as the user sees it.
+std::wstring ExpectedErrorText(const std::wstring& text, HRESULT hr);
+
+class CToolSession
+{
+public:
+    // Starts the tool (MeridelTest.exe, or the tracing copy) beside the test program.
+    explicit CToolSession(const wchar_t* pszExe = L"MeridelTest.exe");
+    ~CToolSession();
+
+    bool Started() const { return m_hWndDialog != nullptr; }
+    HWND Dialog() const { return m_hWndDialog; }
+    HWND Item(int nID) const { return ::GetDlgItem(m_hWndDialog, nID); }
+    driver::CToolProcess& Process() { return m_process; }
+
+    void Click(int nID) { driver::Click(Item(nID)); }
+    void SetText(int nID, const std::wstring& text) { driver::SetEditText(Item(nID), text); }
+    std::wstring Text(int nID) const { return driver::WindowText(Item(nID)); }
+    bool Enabled(int nID) const { return driver::IsEnabled(Item(nID)); }
+
+    // Waits for the tool's next message box, checks caption and text, and dismisses it.
+    ::testing::AssertionResult ExpectBox(const std::wstring& text, bool bIcon);
+    // The window that has the keyboard focus in the tool.
+    HWND Focus() const;
+    // Waits until the dialog has handled everything posted to it so far.
+    void Sync();
+    bool NoBoxShown();
+
+    // Closes the dialog with Esc and returns the exit code (0xFFFFFFFF on time-out).
+    DWORD CloseAndWait();
+    DWORD WaitForExit();
+
+private:
+    driver::CToolProcess m_process;
+    HWND m_hWndDialog;
+};
+
+} // namespace e2e
