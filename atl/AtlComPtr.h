@@ -78,9 +78,12 @@ public:
     HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pOuter = nullptr,
                              DWORD dwClsContext = CLSCTX_ALL)
     {
+        return CoCreateInstance(rclsid, pOuter, dwClsContext, __uuidof(T));
+    }
+    HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pOuter, DWORD dwClsContext, REFIID riid)
+    {
         ATLASSERT(p == nullptr);
-        return ::CoCreateInstance(rclsid, pOuter, dwClsContext, __uuidof(T),
-                                  reinterpret_cast<void**>(&p));
+        return ::CoCreateInstance(rclsid, pOuter, dwClsContext, riid, reinterpret_cast<void**>(&p));
     }
 
     template <class Q>
@@ -90,6 +93,16 @@ public:
         if (!p)
             return E_POINTER;
         return p->QueryInterface(__uuidof(Q), reinterpret_cast<void**>(pp));
+    }
+
+    // For interfaces whose headers give no compile-time identifier.
+    template <class Q>
+    HRESULT QueryInterface(REFIID riid, Q** pp) const
+    {
+        ATLASSERT(pp != nullptr && *pp == nullptr);
+        if (!p)
+            return E_POINTER;
+        return p->QueryInterface(riid, reinterpret_cast<void**>(pp));
     }
 
     T* p;
