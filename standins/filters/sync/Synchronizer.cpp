@@ -1,0 +1,239 @@
+#include "Synchronizer.h"
+
+#include <string.h>
+
+#include <new>
+
+#include "StandinFilters.h"
+
+namespace
+{
+const long kPassBuffers = 2;
+
+class CLock
+{
+public:
+    explicit CLock(CRITICAL_SECTION* pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
+    ~CLock() { LeaveCriticalSection(m_pcs); }
+    CLock(const CLock&) = delete;
+    CLock& operator=(const CLock&) = delete;
+
+private:
+    CRITICAL_SECTION* m_pcs;
+};
+
+// Bytes one sample of the type can need.
+long SampleBytesFor(const AM_MEDIA_TYPE& mt)
+{
+    if (mt.lSampleSize > 0)
+        return static_cast<long>(mt.lSampleSize);
+    if (mt.formattype == FORMAT_VideoInfo && mt.cbFormat >= sizeof(VIDEOINFOHEADER) && mt.pbFormat)
+        return static_cast<long>(reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader.biSizeImage);
+    return 0;
+}
+}
+
+// ---- input pin ----
+
+CSyncInPin::CSyncInPin(CSynchronizer* pSync) : CKitInputPin(pSync, STANDIN_PIN_IN_W), m_pSync(pSync)
+{
+}
+
+HRESULT CSyncInPin::CheckMediaType(const AM_MEDIA_TYPE& mt)
+{
+    if (mt.majortype != MEDIATYPE_Video || SampleBytesFor(mt) <= 0)
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    // With the output already connected, the new type must still suit downstream.
+    CSyncOutPin& out = m_pSync->OutPin();
+    if (out.IsConnected() && !MediaTypesEqual(mt, out.ConnectedType().Get()))
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    return S_OK;
+}
+
+HRESULT CSyncInPin::GetMediaType(int, CMediaType*)
+{
+    // Takes what upstream offers; proposes nothing of its own.
+    return VFW_S_NO_MORE_ITEMS;
+}
+
+HRESULT CSyncInPin::OnReceive(IMediaSample* pSample)
+{
+    return m_pSync->OutPin().PassOn(pSample);
+}
+
+HRESULT CSyncInPin::OnEndOfStream()
+{
+    CSyncOutPin& out = m_pSync->OutPin();
+    return out.IsConnected() ? out.DeliverEndOfStream() : S_OK;
+}
+
+HRESULT CSyncInPin::OnBeginFlush()
+{
+    CSyncOutPin& out = m_pSync->OutPin();
+    return out.IsConnected() ? out.DeliverBeginFlush() : S_OK;
+}
+
+HRESULT CSyncInPin::OnEndFlush()
+{
+    CSyncOutPin& out = m_pSync->OutPin();
+    return out.IsConnected() ? out.DeliverEndFlush() : S_OK;
+}
+
+HRESULT CSyncInPin::OnNewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate)
+{
+    CSyncOutPin& out = m_pSync->OutPin();
+    return out.IsConnected() ? out.DeliverNewSegment(tStart, tStop, dRate) : S_OK;
+}
+
+// ---- output pin ----
+
+CSyncOutPin::CSyncOutPin(CSynchronizer* pSync) : CKitOutputPin(pSync, STANDIN_PIN_OUT_W), m_pSync(pSync)
+{
+}
+
+HRESULT CSyncOutPin::CheckMediaType(const AM_MEDIA_TYPE& mt)
+{
+    // Pass-through: the type the input carries. A saved graph may restore the output's
+    // connection first; then any video type will do and the input must match it later.
+    CSyncInPin& in = m_pSync->InPin();
+    if (!in.IsConnected())
+        return mt.majortype == MEDIATYPE_Video && SampleBytesFor(mt) > 0 ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+    return MediaTypesEqual(mt, in.ConnectedType().Get()) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT CSyncOutPin::GetMediaType(int iIndex, CMediaType* pmt)
+{
+    CSyncInPin& in = m_pSync->InPin();
+    if (iIndex != 0 || !in.IsConnected())
+        return VFW_S_NO_MORE_ITEMS;
+    return pmt->Set(in.ConnectedType().Get());
+}
+
+void CSyncOutPin::GetBufferNeeds(long* pcBuffers, long* pcbBuffer)
+{
+    *pcBuffers = kPassBuffers;
+    *pcbBuffer = SampleBytesFor(ConnectedType().Get());
+}
+
+HRESULT CSyncOutPin::PassOn(IMediaSample* pSample)
+{
+    // Nothing downstream: the samples end here.
+    if (!IsConnected())
+        return S_OK;
+    CIfacePtr<IMediaSample> spOut;
+    HRESULT hr = GetDeliveryBuffer(&spOut);
+    if (FAILED(hr))
+        return hr;
+    BYTE* pSrc = nullptr;
+    BYTE* pDst = nullptr;
+    if (FAILED(hr = pSample->GetPointer(&pSrc)) || FAILED(hr = spOut->GetPointer(&pDst)))
+        return hr;
+    long cbData = pSample->GetActualDataLength();
+    if (cbData < 0 || cbData > spOut->GetSize())
+        return VFW_E_BUFFER_OVERFLOW;
+    memcpy(pDst, pSrc, static_cast<size_t>(cbData));
+    spOut->SetActualDataLength(cbData);
+
+    REFERENCE_TIME tStart = 0;
+    REFERENCE_TIME tStop = 0;
+    hr = pSample->GetTime(&tStart, &tStop);
+    if (hr == S_OK)
+        spOut->SetTime(&tStart, &tStop);
+    else if (hr == VFW_S_NO_STOP_TIME)
+        spOut->SetTime(&tStart, nullptr);
+    LONGLONG llStart = 0;
+    LONGLONG llStop = 0;
+    if (pSample->GetMediaTime(&llStart, &llStop) == S_OK)
+        spOut->SetMediaTime(&llStart, &llStop);
+    spOut->SetSyncPoint(pSample->IsSyncPoint() == S_OK);
+    spOut->SetDiscontinuity(pSample->IsDiscontinuity() == S_OK);
+    spOut->SetPreroll(pSample->IsPreroll() == S_OK);
+    return Deliver(spOut);
+}
+
+// ---- filter ----
+
+CSynchronizer::CSynchronizer()
+    : CKitPersistFilter(CLSID_Meridel), m_config(DefaultSyncConfig()), m_in(this), m_out(this)
+{
+}
+
+HRESULT CSynchronizer::CreateInstance(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    CSynchronizer* pSync = new (std::nothrow) CSynchronizer();
+    if (!pSync)
+        return E_OUTOFMEMORY;
+    HRESULT hr = pSync->QueryInterface(riid, ppv);
+    pSync->Release();
+    return hr;
+}
+
+CKitPin* CSynchronizer::GetPin(int iIndex)
+{
+    switch (iIndex)
+    {
+    case 0: return &m_in;
+    case 1: return &m_out;
+    default: return nullptr;
+    }
+}
+
+HRESULT CSynchronizer::QueryExtra(REFIID riid, void** ppv)
+{
+    if (riid == IID_IMeridel)
+    {
+        *ppv = nullptr;
+        bool bRefuse;
+        {
+            CLock lock(FilterLock());
+            bRefuse = m_config.m_bRefuseInterface;
+        }
+        if (bRefuse)
+            return E_NOINTERFACE;
+        *ppv = static_cast<IMeridel*>(this);
+        AddRef();
+        return S_OK;
+    }
+    return CKitPersistFilter::QueryExtra(riid, ppv);
+}
+
+STDMETHODIMP CSynchronizer::SetMaxAudioSampleDuration(double dSeconds)
+{
+    CLock lock(FilterLock());
+    if (m_config.m_hrSetResult != S_OK)
+        return m_config.m_hrSetResult;
+    if (!SyncDurationValid(dSeconds))
+        return E_INVALIDARG;
+    m_config.m_dDurationSeconds = RoundToGranularity(dSeconds, m_config.m_dGranularitySeconds);
+    SetDirty();
+    return S_OK;
+}
+
+STDMETHODIMP CSynchronizer::GetMaxAudioSampleDuration(double* pdSeconds)
+{
+    if (!pdSeconds)
+        return E_POINTER;
+    CLock lock(FilterLock());
+    *pdSeconds = m_config.m_dDurationSeconds;
+    return S_OK;
+}
+
+void CSynchronizer::SaveRecord(BYTE* pRecord)
+{
+    CLock lock(FilterLock());
+    PackSyncConfig(m_config, pRecord);
+}
+
+HRESULT CSynchronizer::LoadRecord(const BYTE* pRecord, ULONG cbRecord)
+{
+    SSyncConfig config;
+    HRESULT hr = UnpackSyncConfig(pRecord, cbRecord, &config);
+    if (FAILED(hr))
+        return hr;
+    CLock lock(FilterLock());
+    m_config = config;
+    return S_OK;
+}

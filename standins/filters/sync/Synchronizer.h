@@ -1,0 +1,87 @@
+// The synchronizer stand-in: a pass-through video filter ("In" to "Out") of the
+// synchronizer's class that holds the max audio sample duration behind IMeridel. How
+// it answers comes from its persisted record (see SyncConfig.h).
+#pragma once
+
+#include "graph/IMeridel.h"
+#include "kit/KitPersistFilter.h"
+#include "kit/KitPins.h"
+#include "SyncConfig.h"
+
+class CSynchronizer;
+
+class CSyncInPin : public CKitInputPin
+{
+public:
+    explicit CSyncInPin(CSynchronizer* pSync);
+
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
+    HRESULT GetMediaType(int iIndex, CMediaType* pmt) override;
+
+protected:
+    HRESULT OnReceive(IMediaSample* pSample) override;
+    HRESULT OnEndOfStream() override;
+    HRESULT OnBeginFlush() override;
+    HRESULT OnEndFlush() override;
+    HRESULT OnNewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
+
+private:
+    CSynchronizer* m_pSync;
+};
+
+class CSyncOutPin : public CKitOutputPin
+{
+public:
+    explicit CSyncOutPin(CSynchronizer* pSync);
+
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
+    HRESULT GetMediaType(int iIndex, CMediaType* pmt) override;
+    // Copies one upstream sample into a buffer of ours and sends it on.
+    HRESULT PassOn(IMediaSample* pSample);
+
+protected:
+    void GetBufferNeeds(long* pcBuffers, long* pcbBuffer) override;
+
+private:
+    CSynchronizer* m_pSync;
+};
+
+class CSynchronizer : public CKitPersistFilter, public IMeridel
+{
+public:
+    static HRESULT CreateInstance(REFIID riid, void** ppv);
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return CKitPersistFilter::QueryInterface(riid, ppv); }
+    STDMETHODIMP_(ULONG) AddRef() override { return CKitPersistFilter::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return CKitPersistFilter::Release(); }
+
+    // IMeridel: the reserved slots belong to the real component and do nothing here.
+    STDMETHODIMP Reserved3() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved4() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved5() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved6() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved7() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved8() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved9() override { return E_NOTIMPL; }
+    STDMETHODIMP SetMaxAudioSampleDuration(double dSeconds) override;
+    STDMETHODIMP GetMaxAudioSampleDuration(double* pdSeconds) override;
+
+    int GetPinCount() override { return 2; }
+    CKitPin* GetPin(int iIndex) override;
+
+    CSyncInPin& InPin() { return m_in; }
+    CSyncOutPin& OutPin() { return m_out; }
+
+protected:
+    HRESULT QueryExtra(REFIID riid, void** ppv) override;
+    ULONG RecordSize() const override { return kSyncRecordSize; }
+    void SaveRecord(BYTE* pRecord) override;
+    HRESULT LoadRecord(const BYTE* pRecord, ULONG cbRecord) override;
+
+private:
+    CSynchronizer();
+
+    SSyncConfig m_config;
+    CSyncInPin m_in;
+    CSyncOutPin m_out;
+};
