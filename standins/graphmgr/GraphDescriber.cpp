@@ -50,31 +50,28 @@ void TakeCurFile(LPOLESTR pszFile, AM_MEDIA_TYPE& mt, CGrfFilterDesc& desc, EGrf
     FreeMediaTypeFields(mt);
 }
 
-HRESULT DescribeFileRole(IBaseFilter* pFilter, CGrfFilterDesc& desc)
+// A filter that cannot tell its file (some answer GetCurFile with E_NOTIMPL) is saved
+// without one rather than making the whole graph unsavable.
+void DescribeFileRole(IBaseFilter* pFilter, CGrfFilterDesc& desc)
 {
     CComRef<IFileSourceFilter> spSource;
     if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource))))
     {
         LPOLESTR pszFile = nullptr;
         AM_MEDIA_TYPE mt = {};
-        HRESULT hr = spSource->GetCurFile(&pszFile, &mt);
-        if (FAILED(hr))
-            return hr;
-        TakeCurFile(pszFile, mt, desc, eGrfSource);
+        if (SUCCEEDED(spSource->GetCurFile(&pszFile, &mt)))
+            TakeCurFile(pszFile, mt, desc, eGrfSource);
         if (desc.m_eRole != eGrfNoFile)
-            return S_OK;
+            return;
     }
     CComRef<IFileSinkFilter> spSink;
     if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&spSink))))
     {
         LPOLESTR pszFile = nullptr;
         AM_MEDIA_TYPE mt = {};
-        HRESULT hr = spSink->GetCurFile(&pszFile, &mt);
-        if (FAILED(hr))
-            return hr;
-        TakeCurFile(pszFile, mt, desc, eGrfSink);
+        if (SUCCEEDED(spSink->GetCurFile(&pszFile, &mt)))
+            TakeCurFile(pszFile, mt, desc, eGrfSink);
     }
-    return S_OK;
 }
 
 HRESULT DescribePersistedData(IBaseFilter* pFilter, bool bClearFilterDirty, CGrfFilterDesc& desc)
@@ -121,11 +118,10 @@ HRESULT DescribeFilter(IBaseFilter* pFilter, DWORD dwId, bool bClearFilterDirty,
     desc.m_strName = info.achName;
 
     hr = pFilter->GetClassID(&desc.m_clsid);
-    if (SUCCEEDED(hr))
-        hr = DescribeFileRole(pFilter, desc);
-    if (SUCCEEDED(hr))
-        hr = DescribePersistedData(pFilter, bClearFilterDirty, desc);
-    return hr;
+    if (FAILED(hr))
+        return hr;
+    DescribeFileRole(pFilter, desc);
+    return DescribePersistedData(pFilter, bClearFilterDirty, desc);
 }
 
 // ppOwner (optional) receives the pin's filter, with a reference.

@@ -4,6 +4,20 @@
 
 #include "GrfGuidText.h"
 
+namespace
+{
+bool IsKeywordStart(const std::wstring& strWord)
+{
+    static const wchar_t* const kKeywords[] = {L"FILTERS", L"SOURCE", L"SINK", L"CONNECTIONS", L"CLOCK", L"END"};
+    for (const wchar_t* pszKeyword : kKeywords)
+    {
+        if (std::wstring(pszKeyword).compare(0, strWord.size(), strWord) == 0)
+            return true;
+    }
+    return false;
+}
+}  // namespace
+
 CGrfTextReader::CGrfTextReader(const BYTE* pbData, size_t cbData) : m_pbData(pbData), m_cbData(pbData ? cbData : 0)
 {
 }
@@ -91,11 +105,16 @@ HRESULT CGrfTextReader::ReadWord(std::wstring* pstrWord)
     }
     if (strWord.empty())
         return VFW_E_INVALID_FILE_FORMAT;
-    // The graph text ends with END; nothing needs to follow it.
-    if (AtEnd() && strWord == L"END")
+    if (AtEnd())
     {
-        *pstrWord = strWord;
-        return S_OK;
+        // The graph text ends with END; nothing needs to follow it. Any other word cut by
+        // the end of the data was either cut short or is no keyword at all.
+        if (strWord == L"END")
+        {
+            *pstrWord = strWord;
+            return S_OK;
+        }
+        return IsKeywordStart(strWord) ? VFW_E_FILE_TOO_SHORT : VFW_E_INVALID_FILE_FORMAT;
     }
     HRESULT hr = RequireSeparator();
     if (FAILED(hr))

@@ -1,0 +1,167 @@
+#include "GraphFacts.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "ComRef.h"
+
+namespace
+{
+std::wstring GuidText(const GUID& guid)
+{
+    wchar_t sz[40] = {};
+    StringFromGUID2(guid, sz, 40);
+    return sz;
+}
+
+std::wstring Hex(const BYTE* pb, size_t cb)
+{
+    std::wstring str;
+    for (size_t i = 0; i < cb; ++i)
+    {
+        wchar_t sz[4];
+        swprintf(sz, 4, L"%02X", pb[i]);
+        str += sz;
+    }
+    return str;
+}
+
+std::wstring FilterName(IBaseFilter* pFilter)
+{
+    FILTER_INFO info = {};
+    if (FAILED(pFilter->QueryFilterInfo(&info)))
+        return L"?";
+    if (info.pGraph)
+        info.pGraph->Release();
+    return info.achName;
+}
+
+std::wstring PersistedBytes(IBaseFilter* pFilter)
+{
+    CComRef<IPersistStream> spPersist;
+    if (FAILED(pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))))
+        return L"-";
+    CComRef<IStream> spStream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &spStream)) || FAILED(spPersist->Save(spStream, FALSE)))
+        return L"?";
+    LARGE_INTEGER liZero = {};
+    ULARGE_INTEGER uliEnd = {};
+    HGLOBAL hGlobal = nullptr;
+    if (FAILED(spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd)) || FAILED(GetHGlobalFromStream(spStream, &hGlobal)))
+        return L"?";
+    const BYTE* pb = static_cast<const BYTE*>(GlobalLock(hGlobal));
+    std::wstring str = Hex(pb, static_cast<size_t>(uliEnd.QuadPart));
+    GlobalUnlock(hGlobal);
+    return str;
+}
+
+std::wstring CurrentFile(IBaseFilter* pFilter)
+{
+    LPOLESTR pszFile = nullptr;
+    AM_MEDIA_TYPE mt = {};
+    CComRef<IFileSourceFilter> spSource;
+    CComRef<IFileSinkFilter> spSink;
+    std::wstring str = L"-";
+    if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource))))
+        spSource->GetCurFile(&pszFile, &mt);
+    else if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&spSink))))
+        spSink->GetCurFile(&pszFile, &mt);
+    if (pszFile)
+    {
+        str = pszFile;
+        CoTaskMemFree(pszFile);
+    }
+    CoTaskMemFree(mt.pbFormat);
+    if (mt.pUnk)
+        mt.pUnk->Release();
+    return str;
+}
+
+std::wstring PinLabel(IPin* pPin)
+{
+    PIN_INFO info = {};
+    if (FAILED(pPin->QueryPinInfo(&info)))
+        return L"?";
+    std::wstring str = (info.pFilter ? FilterName(info.pFilter) : L"?") + L"." + info.achName;
+    if (info.pFilter)
+        info.pFilter->Release();
+    return str;
+}
+
+std::wstring MediaTypeText(const AM_MEDIA_TYPE& mt)
+{
+    wchar_t sz[64];
+    swprintf(sz, 64, L"|%d|%d|%lu|", mt.bFixedSizeSamples ? 1 : 0, mt.bTemporalCompression ? 1 : 0,
+             static_cast<unsigned long>(mt.lSampleSize));
+    return GuidText(mt.majortype) + L"|" + GuidText(mt.subtype) + sz + GuidText(mt.formattype) + L"|" +
+           Hex(mt.pbFormat, mt.pbFormat ? mt.cbFormat : 0);
+}
+
+HRESULT ListFilters(IUnknown* pGraph, std::vector<CComRef<IBaseFilter>>& vecFilters)
+{
+    CComRef<IFilterGraph> spGraph;
+    HRESULT hr = pGraph->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spGraph));
+    if (FAILED(hr))
+        return hr;
+    CComRef<IEnumFilters> spEnum;
+    hr = spGraph->EnumFilters(&spEnum);
+    if (FAILED(hr))
+        return hr;
+    CComRef<IBaseFilter> spFilter;
+    ULONG cFetched = 0;
+    while (spEnum->Next(1, &spFilter, &cFetched) == S_OK)
+        vecFilters.push_back(spFilter);
+    return S_OK;
+}
+}  // namespace
+
+HRESULT CollectGraphFacts(IUnknown* pGraph, CGraphFacts& facts)
+{
+    facts = CGraphFacts();
+    std::vector<CComRef<IBaseFilter>> vecFilters;
+    HRESULT hr = ListFilters(pGraph, vecFilters);
+    if (FAILED(hr))
+        return hr;
+    for (IBaseFilter* pFilter : vecFilters)
+    {
+        CLSID clsid = {};
+        pFilter->GetClassID(&clsid);
+        facts.m_setFilters.insert(FilterName(pFilter) + L"|" + GuidText(clsid) + L"|" + CurrentFile(pFilter) + L"|" +
+                                  PersistedBytes(pFilter));
+
+        CComRef<IEnumPins> spPins;
+        hr = pFilter->EnumPins(&spPins);
+        if (FAILED(hr))
+            return hr;
+        CComRef<IPin> spPin;
+        ULONG cFetched = 0;
+        while (spPins->Next(1, &spPin, &cFetched) == S_OK)
+        {
+            PIN_DIRECTION dir = PINDIR_INPUT;
+            CComRef<IPin> spPeer;
+            if (FAILED(spPin->QueryDirection(&dir)) || dir != PINDIR_OUTPUT || spPin->ConnectedTo(&spPeer) != S_OK)
+                continue;
+            AM_MEDIA_TYPE mt = {};
+            hr = spPin->ConnectionMediaType(&mt);
+            if (FAILED(hr))
+                return hr;
+            facts.m_setLinks.insert(PinLabel(spPin) + L"->" + PinLabel(spPeer) + L"|" + MediaTypeText(mt));
+            CoTaskMemFree(mt.pbFormat);
+            if (mt.pUnk)
+                mt.pUnk->Release();
+        }
+    }
+    return S_OK;
+}
+
+std::set<std::wstring> GraphFilterNames(IUnknown* pGraph)
+{
+    std::set<std::wstring> setNames;
+    std::vector<CComRef<IBaseFilter>> vecFilters;
+    if (SUCCEEDED(ListFilters(pGraph, vecFilters)))
+    {
+        for (IBaseFilter* pFilter : vecFilters)
+            setNames.insert(FilterName(pFilter));
+    }
+    return setNames;
+}

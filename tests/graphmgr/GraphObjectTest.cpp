@@ -1,0 +1,275 @@
+// The graph manager as a COM object: its registration in the prefix, one identity over
+// its own and the aggregated graph's interfaces, reference counting, events, and the
+// Running Object Table within and across processes.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <vfwmsgs.h>
+
+#include <string>
+
+#include "GraphFacts.h"
+#include "GraphTestSupport.h"
+#include "RotChild.h"
+#include "TestFilter.h"
+
+namespace
+{
+std::wstring ReadClassesValue(const wchar_t* pszSubKey, const wchar_t* pszValue)
+{
+    wchar_t sz[MAX_PATH] = {};
+    DWORD cb = sizeof(sz);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, pszSubKey, pszValue, RRF_RT_REG_SZ, nullptr, sz, &cb) !=
+        ERROR_SUCCESS)
+        return L"(missing)";
+    return sz;
+}
+
+TEST(GraphManagerRegistration, FilterGraphClassIsServedByOurDll)
+{
+    const wchar_t kKey[] = L"CLSID\\{E436EBB3-524F-11CE-9F53-0020AF0BA770}\\InprocServer32";
+    EXPECT_EQ("C:\\standins\\grfgraph.dll", Narrow(ReadClassesValue(kKey, nullptr)));
+    EXPECT_EQ("Both", Narrow(ReadClassesValue(kKey, L"ThreadingModel")));
+
+    CComRef<IUnknown> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(spGraph));
+    EXPECT_NE(nullptr, GetModuleHandleW(L"grfgraph.dll"));
+}
+
+TEST(GraphManagerObject, RefusesToBeAggregated)
+{
+    CComRef<IUnknown> spOuter;
+    ASSERT_EQ(S_OK, CreateGraph(spOuter));
+    CComRef<IUnknown> spInner;
+    EXPECT_EQ(HrText(CLASS_E_NOAGGREGATION),
+              HrText(CoCreateInstance(CLSID_FilterGraph, spOuter, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                      reinterpret_cast<void**>(&spInner))));
+}
+
+struct CInterfaceCase
+{
+    // Parameterised tests print the case by its name.
+    friend void PrintTo(const CInterfaceCase& c, std::ostream* pos) { *pos << c.m_pszName; }
+
+    const char* m_pszName;
+    IID m_iid;
+};
+
+class GraphManagerInterfaces : public testing::TestWithParam<CInterfaceCase>
+{
+};
+
+// Every interface belongs to one object: it leads back to the same IUnknown, and from it
+// to our persistence interface as well as to the system graph's interfaces.
+TEST_P(GraphManagerInterfaces, AnswerAsOneObject)
+{
+    CComRef<IUnknown> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(spGraph));
+    CComRef<IUnknown> spItf;
+    ASSERT_EQ(S_OK, spGraph->QueryInterface(GetParam().m_iid, reinterpret_cast<void**>(&spItf)));
+
+    CComRef<IUnknown> spIdentity;
+    ASSERT_EQ(S_OK, spItf->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&spIdentity)));
+    EXPECT_EQ(spGraph.Get(), spIdentity.Get());
+    CComRef<IPersistStream> spPersist;
+    EXPECT_EQ(S_OK, spItf->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist)));
+    CComRef<IMediaControl> spControl;
+    EXPECT_EQ(S_OK, spItf->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&spControl)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, GraphManagerInterfaces,
+                         testing::Values(CInterfaceCase{"PersistStream", IID_IPersistStream},
+                                         CInterfaceCase{"Persist", IID_IPersist},
+                                         CInterfaceCase{"GraphBuilder", IID_IGraphBuilder},
+                                         CInterfaceCase{"FilterGraph", IID_IFilterGraph},
+                                         CInterfaceCase{"FilterGraph2", IID_IFilterGraph2},
+                                         CInterfaceCase{"MediaControl", IID_IMediaControl},
+                                         CInterfaceCase{"MediaEvent", IID_IMediaEvent},
+                                         CInterfaceCase{"MediaEventEx", IID_IMediaEventEx},
+                                         CInterfaceCase{"MediaFilter", IID_IMediaFilter},
+                                         CInterfaceCase{"MediaSeeking", IID_IMediaSeeking},
+                                         CInterfaceCase{"VideoWindow", IID_IVideoWindow},
+                                         CInterfaceCase{"BasicVideo", IID_IBasicVideo}),
+                         [](const testing::TestParamInfo<CInterfaceCase>& info) { return info.param.m_pszName; });
+
+TEST(GraphManagerObject, UnknownInterfaceIsRefused)
+{
+    CComRef<IUnknown> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(spGraph));
+    CComRef<IClassFactory> spFactory;
+    EXPECT_EQ(HrText(E_NOINTERFACE),
+              HrText(spGraph->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&spFactory))));
+    EXPECT_EQ(nullptr, spFactory.Get());
+}
+
+// References taken through the aggregated graph's interfaces count on the one object, and
+// the last release takes the aggregated graph, and with it its filters, away.
+TEST(GraphManagerObject, ReferencesCountOnTheOuterObjectAndTheLastReleaseFreesAll)
+{
+    const LONG lFiltersBefore = GrfTestFilterCount();
+    IUnknown* pGraph = nullptr;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                     reinterpret_cast<void**>(&pGraph)));
+    {
+        CComRef<IBaseFilter> spFilter;
+        ASSERT_EQ(S_OK, AddFilter(pGraph, CLSID_GrfTestFilter, L"Held by the graph", spFilter));
+    }
+    EXPECT_EQ(lFiltersBefore + 1, GrfTestFilterCount());
+
+    IMediaControl* pControl = nullptr;
+    ASSERT_EQ(S_OK, pGraph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&pControl)));
+    EXPECT_EQ(3u, pGraph->AddRef());
+    EXPECT_EQ(2u, pGraph->Release());
+    IPersistStream* pPersist = nullptr;
+    ASSERT_EQ(S_OK, pControl->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&pPersist)));
+    EXPECT_EQ(2u, pControl->Release());
+    EXPECT_EQ(1u, pPersist->Release());
+    EXPECT_EQ(lFiltersBefore + 1, GrfTestFilterCount());
+    EXPECT_EQ(0u, pGraph->Release());
+    EXPECT_EQ(lFiltersBefore, GrfTestFilterCount());
+}
+
+// Runs and stops a loaded graph and reads an event through the aggregate, with a notify
+// window registered as the tool does.
+TEST(GraphManagerObject, ControlEventsAndVideoWindowWorkOnALoadedGraph)
+{
+    CComRef<IUnknown> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(spGraph));
+    CComRef<IBaseFilter> spSource, spRenderer;
+    ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"Source", spSource));
+    ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_VideoRenderer, L"Renderer", spRenderer));
+    VIDEOINFOHEADER vih;
+    AM_MEDIA_TYPE mt = GrfTestVideoType(&vih);
+    ASSERT_EQ(S_OK, ConnectPins(spGraph, spSource, L"Out", spRenderer, L"Input", &mt));
+    std::vector<BYTE> vecText;
+    ASSERT_EQ(S_OK, SaveGraph(spGraph, vecText));
+    spSource.Release();
+    spRenderer.Release();
+    spGraph.Release();
+
+    ASSERT_EQ(S_OK, CreateGraph(spGraph));
+    ASSERT_EQ(S_OK, LoadGraph(spGraph, vecText));
+
+    HWND hwnd = CreateWindowExW(0, L"STATIC", L"notify", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hwnd);
+    const UINT kGraphNotify = WM_APP + 1;
+    CComRef<IMediaEventEx> spEvents;
+    ASSERT_EQ(S_OK, spGraph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&spEvents)));
+    ASSERT_EQ(S_OK, spEvents->SetNotifyWindow(reinterpret_cast<OAHWND>(hwnd), kGraphNotify, 0));
+
+    CComRef<IVideoWindow> spVideo;
+    ASSERT_EQ(S_OK, spGraph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&spVideo)));
+    long lWidth = 0;
+    EXPECT_EQ(S_OK, spVideo->get_Width(&lWidth));
+    EXPECT_GT(lWidth, 0);
+
+    CComRef<IMediaControl> spControl;
+    ASSERT_EQ(S_OK, spGraph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&spControl)));
+    HRESULT hr = spControl->Run();
+    EXPECT_TRUE(SUCCEEDED(hr)) << HrText(hr);
+    OAFilterState state = State_Stopped;
+    spControl->GetState(0, &state);
+    EXPECT_NE(State_Stopped, state);
+
+    // An event raised inside the graph reaches the notify window and GetEvent.
+    CComRef<IMediaEventSink> spSink;
+    ASSERT_EQ(S_OK, spGraph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&spSink)));
+    const long kUserEvent = EC_USER + 7;
+    ASSERT_EQ(S_OK, spSink->Notify(kUserEvent, 11, 22));
+    MSG msg = {};
+    bool bPosted = false;
+    const DWORD dwDeadline = GetTickCount() + 10000;
+    while (!bPosted && static_cast<LONG>(dwDeadline - GetTickCount()) > 0)
+    {
+        if (PeekMessageW(&msg, hwnd, kGraphNotify, kGraphNotify, PM_REMOVE))
+            bPosted = true;
+        else
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    EXPECT_TRUE(bPosted) << "no notification message within 10 s";
+    bool bFound = false;
+    long lCode = 0;
+    LONG_PTR lParam1 = 0, lParam2 = 0;
+    while (spEvents->GetEvent(&lCode, &lParam1, &lParam2, 0) == S_OK)
+    {
+        if (lCode == kUserEvent && lParam1 == 11 && lParam2 == 22)
+            bFound = true;
+        spEvents->FreeEventParams(lCode, lParam1, lParam2);
+    }
+    EXPECT_TRUE(bFound);
+
+    EXPECT_EQ(S_OK, spControl->Stop());
+    spEvents->SetNotifyWindow(0, 0, 0);
+    DestroyWindow(hwnd);
+}
+
+// A graph built and registered here, with three filters of ours.
+class GraphRot : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(S_OK, CreateGraph(m_spGraph));
+        for (const wchar_t* pszName : {L"One", L"Two", L"Three"})
+        {
+            CComRef<IBaseFilter> spFilter;
+            ASSERT_EQ(S_OK, AddFilter(m_spGraph, CLSID_GrfTestFilter, pszName, spFilter));
+        }
+        m_strItem = L"GrfGraphTest " + std::to_wstring(GetCurrentProcessId());
+        ASSERT_EQ(S_OK, GetRunningObjectTable(0, &m_spTable));
+        CComRef<IMoniker> spMoniker;
+        ASSERT_EQ(S_OK, CreateItemMoniker(L"!", m_strItem.c_str(), &spMoniker));
+        ASSERT_EQ(S_OK, m_spTable->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, m_spGraph, spMoniker, &m_dwRegister));
+    }
+
+    void TearDown() override
+    {
+        if (m_dwRegister)
+            m_spTable->Revoke(m_dwRegister);
+    }
+
+    CComRef<IUnknown> m_spGraph;
+    CComRef<IRunningObjectTable> m_spTable;
+    std::wstring m_strItem;
+    DWORD m_dwRegister = 0;
+};
+
+TEST_F(GraphRot, RegisteredGraphIsFoundInProcess)
+{
+    CComRef<IMoniker> spMoniker;
+    ASSERT_EQ(S_OK, CreateItemMoniker(L"!", m_strItem.c_str(), &spMoniker));
+    CComRef<IUnknown> spFound;
+    ASSERT_EQ(S_OK, m_spTable->GetObject(spMoniker, &spFound));
+    CComRef<IFilterGraph> spFilterGraph;
+    ASSERT_EQ(S_OK, spFound.QueryInterface(spFilterGraph));
+    CComRef<IUnknown> spIdentity;
+    ASSERT_EQ(S_OK, spFilterGraph.QueryInterface(spIdentity));
+    EXPECT_EQ(m_spGraph.Get(), spIdentity.Get());
+    EXPECT_EQ((std::set<std::wstring>{L"One", L"Two", L"Three"}), GraphFilterNames(spFilterGraph));
+}
+
+TEST_F(GraphRot, RegisteredGraphIsUsableFromAnotherProcess)
+{
+    wchar_t szExe[MAX_PATH] = {};
+    ASSERT_NE(0u, GetModuleFileNameW(nullptr, szExe, MAX_PATH));
+    std::wstring strCommand = L"\"" + std::wstring(szExe) + L"\" " + kRotChildSwitch + L" \"" + m_strItem + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessW(szExe, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+
+    // The child calls into this apartment, so wait in a way that keeps serving calls.
+    DWORD dwIndex = 0;
+    HRESULT hr = CoWaitForMultipleHandles(0, 60000, 1, &pi.hProcess, &dwIndex);
+    DWORD dwExit = STILL_ACTIVE;
+    GetExitCodeProcess(pi.hProcess, &dwExit);
+    if (hr != S_OK)
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    ASSERT_EQ(HrText(S_OK), HrText(hr)) << "the second process did not finish within 60 s";
+    EXPECT_EQ(3u, dwExit) << "exit codes above 100 say which step failed there (RotChild.h)";
+}
+
+}  // namespace

@@ -1,0 +1,478 @@
+// The graph text reader and writer, without COM: well-formed and malformed inputs, every
+// truncation of a rich text, and writer -> reader round trips.
+#include <gtest/gtest.h>
+
+#include <vfwmsgs.h>
+
+#include <cstdio>
+#include <functional>
+#include <ostream>
+
+#include "GrfGraphDesc.h"
+#include "GrfGuidText.h"
+#include "GrfParser.h"
+#include "GrfTestBytes.h"
+#include "GrfWriter.h"
+
+namespace
+{
+const GUID kAsyncReader = {0xE436EBB5, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+const GUID kVideoRenderer = {0x70E102B0, 0x5556, 0x11CE, {0x97, 0xC0, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
+const GUID kMajorVideo = {0x73646976, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+const GUID kSubCvid = {0x64697663, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+const GUID kFormatVideoInfo = {0x05589F80, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
+const GUID kSystemClock = {0xE436EBB1, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+
+const wchar_t kAsyncText[] = L"{E436EBB5-524F-11CE-9F53-0020AF0BA770}";
+const wchar_t kRendererText[] = L"{70E102B0-5556-11CE-97C0-00AA0055595A}";
+const wchar_t kVideoTypeText[] =
+    L"{73646976-0000-0010-8000-00AA00389B71} {64697663-0000-0010-8000-00AA00389B71} 0 0 0000000001 "
+    L"{05589F80-C356-11CE-BF01-00AA0055595A}";
+
+std::string HrText(HRESULT hr)
+{
+    char sz[16];
+    std::snprintf(sz, sizeof(sz), "0x%08lX", static_cast<unsigned long>(hr));
+    return sz;
+}
+
+std::string Narrow(const std::wstring& str)
+{
+    std::string out;
+    for (wchar_t ch : str)
+        out += (ch >= 0x20 && ch < 0x7F) ? static_cast<char>(ch) : '?';
+    return out;
+}
+
+CGrfFilterDesc Filter(DWORD dwId, const wchar_t* pszName, const GUID& clsid, const Bytes& data = Bytes(),
+                      EGrfFileRole eRole = eGrfNoFile, const wchar_t* pszFile = L"")
+{
+    CGrfFilterDesc filter;
+    filter.m_dwId = dwId;
+    filter.m_strName = pszName;
+    filter.m_clsid = clsid;
+    filter.m_eRole = eRole;
+    filter.m_strFile = pszFile;
+    filter.m_vecData = data;
+    return filter;
+}
+
+CGrfConnectionDesc Connection(DWORD dwOut, const wchar_t* pszOut, DWORD dwIn, const wchar_t* pszIn,
+                              const Bytes& format = Bytes())
+{
+    CGrfConnectionDesc connection;
+    connection.m_dwOutId = dwOut;
+    connection.m_strOutPin = pszOut;
+    connection.m_dwInId = dwIn;
+    connection.m_strInPin = pszIn;
+    connection.m_mt.m_guidMajor = kMajorVideo;
+    connection.m_mt.m_guidSub = kSubCvid;
+    connection.m_mt.m_dwSampleSize = 1;
+    connection.m_mt.m_guidFormat = kFormatVideoInfo;
+    connection.m_mt.m_vecFormat = format;
+    return connection;
+}
+
+CGrfGraphDesc Graph(DWORD dwVersion, std::vector<CGrfFilterDesc> filters = {},
+                    std::vector<CGrfConnectionDesc> connections = {}, CGrfClockDesc clock = CGrfClockDesc())
+{
+    CGrfGraphDesc graph;
+    graph.m_dwVersion = dwVersion;
+    graph.m_vecFilters = filters;
+    graph.m_vecConnections = connections;
+    graph.m_clock = clock;
+    return graph;
+}
+
+CGrfClockDesc Clock(bool bRequired, DWORD dwFilterId, const GUID* pClsid = nullptr)
+{
+    CGrfClockDesc clock;
+    clock.m_bRequired = bRequired;
+    clock.m_dwFilterId = dwFilterId;
+    if (pClsid)
+    {
+        clock.m_bByClass = true;
+        clock.m_clsid = *pClsid;
+    }
+    return clock;
+}
+
+// A graph using every feature: both file roles, blobs of odd and even length that look
+// like text, an 88-byte format block, an empty one, a clock filter.
+CGrfGraphDesc RichGraph()
+{
+    CGrfConnectionDesc plain = Connection(2, L"Out put", 3, L"In");
+    plain.m_mt.m_bFixedSize = true;
+    plain.m_mt.m_bTemporalCompression = true;
+    plain.m_mt.m_dwSampleSize = 12288;
+    plain.m_mt.m_guidFormat = GUID();
+    return Graph(3,
+                 {Filter(1, L"C:\\media\\clip one.avi", kAsyncReader, Bytes(), eGrfSource, L"C:\\media\\clip one.avi"),
+                  Filter(2, L"Decoder {x}", kVideoRenderer, TrickyBytes(37)),
+                  Filter(3, L"", kVideoRenderer, TrickyBytes(64), eGrfSink, L"D:\\out\\result.grf")},
+                 {Connection(1, L"Stream 00", 2, L"In", TrickyBytes(88)), plain}, Clock(true, 3));
+}
+
+}  // namespace
+
+void PrintTo(const CGrfGraphDesc& graph, std::ostream* pos)
+{
+    *pos << "version " << graph.m_dwVersion << ";";
+    for (const CGrfFilterDesc& f : graph.m_vecFilters)
+        *pos << " filter " << f.m_dwId << " \"" << Narrow(f.m_strName) << "\" " << Narrow(FormatGrfGuid(f.m_clsid))
+             << " role " << f.m_eRole << " \"" << Narrow(f.m_strFile) << "\" data " << f.m_vecData.size() << ";";
+    for (const CGrfConnectionDesc& c : graph.m_vecConnections)
+        *pos << " link " << c.m_dwOutId << "." << Narrow(c.m_strOutPin) << "->" << c.m_dwInId << "."
+             << Narrow(c.m_strInPin) << " " << Narrow(FormatGrfGuid(c.m_mt.m_guidSub)) << " fixed "
+             << c.m_mt.m_bFixedSize << " temporal " << c.m_mt.m_bTemporalCompression << " sample "
+             << c.m_mt.m_dwSampleSize << " format " << c.m_mt.m_vecFormat.size() << ";";
+    *pos << " clock " << graph.m_clock.m_bRequired << " " << graph.m_clock.m_dwFilterId << " "
+         << (graph.m_clock.m_bByClass ? Narrow(FormatGrfGuid(graph.m_clock.m_clsid)) : std::string("-"));
+}
+
+namespace
+{
+const Bytes kHead3 = Text(L"0003\r\nFILTERS\r\n");
+const Bytes kTail3 = Text(L"CLOCK 0 0000\r\nEND");
+
+struct CWellFormedCase
+{
+    // Parameterised tests print the case by its name.
+    friend void PrintTo(const CWellFormedCase& c, std::ostream* pos) { *pos << c.m_pszName; }
+
+    const char* m_pszName;
+    Bytes m_vecText;
+    CGrfGraphDesc m_expected;
+};
+
+std::vector<CWellFormedCase> WellFormedCases()
+{
+    return {
+        {"EmptyVersion3", kHead3 + Text(L"CONNECTIONS\r\n") + kTail3, Graph(3)},
+        {"EmptyVersion2", Text(L"0002\r\nFILTERS\r\nCONNECTIONS\r\nEND"), Graph(2)},
+        {"Version3WithoutClockLine", kHead3 + Text(L"CONNECTIONS\r\nEND"), Graph(3)},
+        {"DocumentedSourceLine",
+         kHead3 + Text(L"0001 \"C:\\SomeFile.avi\" ") + Text(kAsyncText) +
+             Text(L" SOURCE \"C:\\SomeFile.avi\" 0000000000 \r\nCONNECTIONS\r\n") + kTail3,
+         Graph(3, {Filter(1, L"C:\\SomeFile.avi", kAsyncReader, Bytes(), eGrfSource, L"C:\\SomeFile.avi")})},
+        {"SinkLine",
+         kHead3 + Text(L"0001 \"Writer\" ") + Text(kRendererText) +
+             Text(L" SINK \"D:\\out file.avi\" 0000000000 \r\nCONNECTIONS\r\n") + kTail3,
+         Graph(3, {Filter(1, L"Writer", kVideoRenderer, Bytes(), eGrfSink, L"D:\\out file.avi")})},
+        {"OddLengthBlobThatLooksLikeText",
+         kHead3 + Text(L"0001 \"A\" ") + Text(kRendererText) + Text(L" 0000000009 ") + TrickyBytes(9) +
+             Text(L"\r\nCONNECTIONS\r\n") + kTail3,
+         Graph(3, {Filter(1, L"A", kVideoRenderer, TrickyBytes(9))})},
+        {"DocumentedConnectionWith88ByteFormat",
+         kHead3 + Text(L"0002 \"Src\" ") + Text(kAsyncText) + Text(L" 0000000000 \r\n0003 \"Rnd\" ") +
+             Text(kRendererText) + Text(L" 0000000000 \r\nCONNECTIONS\r\n0002 \"Stream 00\" 0003 \"In\" 0000000376 ") +
+             Text(kVideoTypeText) + Text(L" 0000000088 ") + TrickyBytes(88) + Text(L"\r\n") + kTail3,
+         Graph(3, {Filter(2, L"Src", kAsyncReader), Filter(3, L"Rnd", kVideoRenderer)},
+               {Connection(2, L"Stream 00", 3, L"In", TrickyBytes(88))})},
+        {"WhitespaceMixAndShortNumbers",
+         Text(L" \t\r\n3\n\tFILTERS \r\n  7\t\"Name with spaces\"\r\n") + Text(kRendererText) +
+             Text(L"\n\n0 \t\n CONNECTIONS\tCLOCK\n1\r\n7\t\r\nEND"),
+         Graph(3, {Filter(7, L"Name with spaces", kVideoRenderer)}, {}, Clock(true, 7))},
+        {"ManyLeadingZerosAndSparseIds",
+         kHead3 + Text(L"000000000012 \"B\" ") + Text(kRendererText) + Text(L" 0000000000 \r\n0005 \"A\" ") +
+             Text(kRendererText) + Text(L" 0000000000 \r\nCONNECTIONS\r\n") + kTail3,
+         Graph(3, {Filter(12, L"B", kVideoRenderer), Filter(5, L"A", kVideoRenderer)})},
+        {"ClockByLowercaseClassId",
+         kHead3 + Text(L"CONNECTIONS\r\nCLOCK 1 {e436ebb1-524f-11ce-9f53-0020af0ba770}\r\nEND"),
+         Graph(3, {}, {}, Clock(true, 0, &kSystemClock))},
+        {"ClockRequiredWithoutFilter", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 1 0000\r\nEND"),
+         Graph(3, {}, {}, Clock(true, 0))},
+        {"FlagsAndSampleSizeOfType",
+         kHead3 + Text(L"0001 \"A\" ") + Text(kRendererText) + Text(L" 0000000000 \r\nCONNECTIONS\r\n") +
+             Text(L"0001 \"o\" 0001 \"i\" 0000000999 {73646976-0000-0010-8000-00AA00389B71} "
+                  L"{64697663-0000-0010-8000-00AA00389B71} 1 1 0000012288 {00000000-0000-0000-0000-000000000000} "
+                  L"0000000000 \r\n") +
+             kTail3,
+         [] {
+             CGrfConnectionDesc c = Connection(1, L"o", 1, L"i");
+             c.m_mt.m_bFixedSize = true;
+             c.m_mt.m_bTemporalCompression = true;
+             c.m_mt.m_dwSampleSize = 12288;
+             c.m_mt.m_guidFormat = GUID();
+             return Graph(3, {Filter(1, L"A", kVideoRenderer)}, {c});
+         }()},
+    };
+}
+
+class GrfTextWellFormed : public testing::TestWithParam<CWellFormedCase>
+{
+};
+
+TEST_P(GrfTextWellFormed, ParsesToExpectedGraph)
+{
+    const CWellFormedCase& c = GetParam();
+    CGrfGraphDesc graph;
+    size_t cbPosition = 0;
+    HRESULT hr = ParseGrfText(c.m_vecText.data(), c.m_vecText.size(), graph, &cbPosition);
+    ASSERT_EQ(HrText(S_OK), HrText(hr)) << "stopped at byte " << cbPosition;
+    EXPECT_EQ(c.m_expected, graph);
+    EXPECT_EQ(c.m_vecText.size(), cbPosition);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, GrfTextWellFormed, testing::ValuesIn(WellFormedCases()),
+                         [](const testing::TestParamInfo<CWellFormedCase>& info) { return info.param.m_pszName; });
+
+struct CMalformedCase
+{
+    // Parameterised tests print the case by its name.
+    friend void PrintTo(const CMalformedCase& c, std::ostream* pos) { *pos << c.m_pszName; }
+
+    const char* m_pszName;
+    Bytes m_vecText;
+    HRESULT m_hrExpected;
+};
+
+Bytes OneFilter(const std::wstring& strLine)
+{
+    return kHead3 + Text(strLine) + Text(L"\r\nCONNECTIONS\r\n") + kTail3;
+}
+
+Bytes TwoFiltersAndLink(const std::wstring& strLink, const Bytes& tail = kTail3)
+{
+    return kHead3 + Text(L"0001 \"A\" ") + Text(kRendererText) + Text(L" 0000000000 \r\n0002 \"B\" ") +
+           Text(kRendererText) + Text(L" 0000000000 \r\nCONNECTIONS\r\n") + Text(strLink) + Text(L"\r\n") + tail;
+}
+
+std::wstring Link(const std::wstring& strFlags, const std::wstring& strFormat)
+{
+    return L"0001 \"Out\" 0002 \"In\" 0000000376 {73646976-0000-0010-8000-00AA00389B71} "
+           L"{64697663-0000-0010-8000-00AA00389B71} " +
+           strFlags + L" 0000000001 {05589F80-C356-11CE-BF01-00AA0055595A} " + strFormat;
+}
+
+std::vector<CMalformedCase> MalformedCases()
+{
+    const std::wstring strR = kRendererText;
+    return {
+        {"Empty", Bytes(), VFW_E_FILE_TOO_SHORT},
+        {"OnlyWhitespace", Text(L" \r\n\t"), VFW_E_FILE_TOO_SHORT},
+        {"VersionFour", Text(L"0004\r\nFILTERS\r\nCONNECTIONS\r\nEND"), VFW_E_INVALID_FILE_VERSION},
+        {"VersionOne", Text(L"0001\r\nFILTERS\r\nCONNECTIONS\r\nEND"), VFW_E_INVALID_FILE_VERSION},
+        {"VersionNotANumber", Text(L"00x3\r\nFILTERS\r\nCONNECTIONS\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
+        {"VersionOverflows", Text(L"99999999999999999999999\r\nFILTERS\r\nCONNECTIONS\r\nEND"),
+         VFW_E_INVALID_FILE_FORMAT},
+        {"MisspelledFilters", Text(L"0003\r\nFILTER\r\nCONNECTIONS\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
+        {"UnknownSectionWord", Text(L"0003\r\nFILTERS\r\nPINS\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
+        {"FilterIdZero", OneFilter(L"0000 \"A\" " + strR + L" 0000000000 "), VFW_E_INVALID_FILE_FORMAT},
+        {"DuplicateFilterId",
+         OneFilter(L"0001 \"A\" " + strR + L" 0000000000 \r\n0001 \"B\" " + strR + L" 0000000000 "),
+         VFW_E_INVALID_FILE_FORMAT},
+        {"NegativeId", OneFilter(L"-001 \"A\" " + strR + L" 0000000000 "), VFW_E_INVALID_FILE_FORMAT},
+        {"NameWithoutQuotes", OneFilter(L"0001 A " + strR + L" 0000000000 "), VFW_E_INVALID_FILE_FORMAT},
+        {"NameQuoteNeverCloses", kHead3 + Text(L"0001 \"A " + strR + L" 0000000000 \r\nCONNECTIONS\r\nEND"),
+         VFW_E_FILE_TOO_SHORT},
+        {"NulInsideName",
+         kHead3 + Text(L"0001 \"A") + Raw({0x00, 0x00}) + Text(L"B\" " + strR + L" 0000000000 \r\nCONNECTIONS\r\n") +
+             kTail3,
+         VFW_E_INVALID_FILE_FORMAT},
+        {"ClassIdBadDigit", OneFilter(L"0001 \"A\" {70E102B0-5556-11CE-97C0-00AA0055595G} 0000000000 "),
+         VFW_E_INVALID_FILE_FORMAT},
+        {"ClassIdTooShort", OneFilter(L"0001 \"A\" {70E102B0-5556} 0000000000 "), VFW_E_INVALID_FILE_FORMAT},
+        {"ClassIdWithoutBraces", OneFilter(L"0001 \"A\" 70E102B0-5556-11CE-97C0-00AA0055595A 0000000000 "),
+         VFW_E_INVALID_FILE_FORMAT},
+        {"ClassIdNeverCloses", kHead3 + Text(L"0001 \"A\" {70E102B0-55"), VFW_E_FILE_TOO_SHORT},
+        {"UnknownFileRole", OneFilter(L"0001 \"A\" " + strR + L" SOURCES \"f\" 0000000000 "),
+         VFW_E_INVALID_FILE_FORMAT},
+        {"SourceFileQuoteNeverCloses", kHead3 + Text(L"0001 \"A\" " + strR + L" SOURCE \"C:\\f 0000000000 \r\nEND"),
+         VFW_E_FILE_TOO_SHORT},
+        {"BlobLengthPastEnd", OneFilter(L"0001 \"A\" " + strR + L" 0000000500 abc"), VFW_E_FILE_TOO_SHORT},
+        {"BlobLengthOverflows", OneFilter(L"0001 \"A\" " + strR + L" 99999999999999999999 abc"),
+         VFW_E_INVALID_FILE_FORMAT},
+        {"BlobLengthNotANumber", OneFilter(L"0001 \"A\" " + strR + L" 00000000x3 abc"), VFW_E_INVALID_FILE_FORMAT},
+        {"BlobWithoutSeparator", OneFilter(L"0001 \"A\" " + strR + L" 0000000003abc"), VFW_E_INVALID_FILE_FORMAT},
+        {"LinkToUnknownFilter",
+         TwoFiltersAndLink(L"0001 \"Out\" 0009 \"In\" 0000000000 {73646976-0000-0010-8000-00AA00389B71} "
+                           L"{64697663-0000-0010-8000-00AA00389B71} 0 0 0000000001 "
+                           L"{05589F80-C356-11CE-BF01-00AA0055595A} 0000000000 "),
+         VFW_E_INVALID_FILE_FORMAT},
+        {"FixedSizeFlagTwo", TwoFiltersAndLink(Link(L"2 0", L"0000000000 ")), VFW_E_INVALID_FILE_FORMAT},
+        {"TemporalFlagNotANumber", TwoFiltersAndLink(Link(L"0 y", L"0000000000 ")), VFW_E_INVALID_FILE_FORMAT},
+        {"PinNameQuoteNeverCloses", kHead3 + Text(L"0001 \"A\" " + strR + L" 0000000000 \r\nCONNECTIONS\r\n0001 \"Out"),
+         VFW_E_FILE_TOO_SHORT},
+        {"FormatLengthPastEnd", TwoFiltersAndLink(Link(L"0 0", L"0000000088 "), Text(L"short")),
+         VFW_E_FILE_TOO_SHORT},
+        {"ClockLineInVersion2",
+         Text(L"0002\r\nFILTERS\r\nCONNECTIONS\r\nCLOCK 0 0000\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
+        {"ClockNamesUnknownFilter", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 1 0004\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
+        {"ClockFlagThree", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 3 0000\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
+        {"GarbageInsteadOfEnd", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 0 0000\r\nENDX"), VFW_E_INVALID_FILE_FORMAT},
+        {"NoEnd", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 0 0000\r\n"), VFW_E_FILE_TOO_SHORT},
+        {"HalfACodeUnitAtEnd", kHead3 + Text(L"CONNECTIONS\r\nEN") + Raw({'D'}), VFW_E_FILE_TOO_SHORT},
+    };
+}
+
+class GrfTextMalformed : public testing::TestWithParam<CMalformedCase>
+{
+};
+
+TEST_P(GrfTextMalformed, FailsWithExpectedCode)
+{
+    const CMalformedCase& c = GetParam();
+    CGrfGraphDesc graph;
+    HRESULT hr = ParseGrfText(c.m_vecText.data(), c.m_vecText.size(), graph, nullptr);
+    EXPECT_EQ(HrText(c.m_hrExpected), HrText(hr));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, GrfTextMalformed, testing::ValuesIn(MalformedCases()),
+                         [](const testing::TestParamInfo<CMalformedCase>& info) { return info.param.m_pszName; });
+
+TEST(GrfText, EveryTruncationOfARichGraphIsTooShort)
+{
+    Bytes text;
+    ASSERT_EQ(S_OK, WriteGrfText(RichGraph(), text));
+    for (size_t cb = 0; cb < text.size(); ++cb)
+    {
+        CGrfGraphDesc graph;
+        size_t cbPosition = 0;
+        HRESULT hr = ParseGrfText(text.data(), cb, graph, &cbPosition);
+        ASSERT_EQ(HrText(VFW_E_FILE_TOO_SHORT), HrText(hr)) << "text cut to " << cb << " of " << text.size() << " bytes";
+        ASSERT_LE(cbPosition, cb);
+    }
+}
+
+TEST(GrfText, ReadingStopsAfterEnd)
+{
+    Bytes text;
+    ASSERT_EQ(S_OK, WriteGrfText(RichGraph(), text));
+    Bytes withTrailer = text + Text(L"\r\nsomething else") + Raw({0x00, 0x01});
+    CGrfGraphDesc graph;
+    size_t cbPosition = 0;
+    ASSERT_EQ(S_OK, ParseGrfText(withTrailer.data(), withTrailer.size(), graph, &cbPosition));
+    EXPECT_EQ(text.size(), cbPosition);
+    EXPECT_EQ(RichGraph(), graph);
+}
+
+struct CRoundTripCase
+{
+    // Parameterised tests print the case by its name.
+    friend void PrintTo(const CRoundTripCase& c, std::ostream* pos) { *pos << c.m_pszName; }
+
+    const char* m_pszName;
+    std::function<CGrfGraphDesc()> m_make;
+};
+
+class GrfTextRoundTrip : public testing::TestWithParam<CRoundTripCase>
+{
+};
+
+TEST_P(GrfTextRoundTrip, WriterOutputReadsBackAsTheSameGraph)
+{
+    CGrfGraphDesc original = GetParam().m_make();
+    Bytes text;
+    ASSERT_EQ(S_OK, WriteGrfText(original, text));
+    CGrfGraphDesc reread;
+    size_t cbPosition = 0;
+    ASSERT_EQ(HrText(S_OK), HrText(ParseGrfText(text.data(), text.size(), reread, &cbPosition)))
+        << "stopped at byte " << cbPosition;
+    EXPECT_EQ(original, reread);
+    EXPECT_EQ(text.size(), cbPosition);
+
+    Bytes again;
+    ASSERT_EQ(S_OK, WriteGrfText(reread, again));
+    EXPECT_EQ(text, again);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GrfTextRoundTrip,
+    testing::Values(CRoundTripCase{"Rich", RichGraph},
+                    CRoundTripCase{"RichAsVersion2",
+                                   [] {
+                                       CGrfGraphDesc g = RichGraph();
+                                       g.m_dwVersion = 2;
+                                       g.m_clock = CGrfClockDesc();  // version 2 has no clock
+                                       return g;
+                                   }},
+                    CRoundTripCase{"ClockByClass", [] { return Graph(3, {}, {}, Clock(true, 0, &kSystemClock)); }},
+                    CRoundTripCase{"Empty", [] { return Graph(3); }},
+                    CRoundTripCase{"LargeIds",
+                                   [] { return Graph(3, {Filter(123456, L"A", kVideoRenderer)}, {}, Clock(true, 123456)); }}),
+    [](const testing::TestParamInfo<CRoundTripCase>& info) { return info.param.m_pszName; });
+
+TEST(GrfText, WriterLayoutMatchesTheDocumentedLines)
+{
+    CGrfGraphDesc graph = Graph(3,
+                                {Filter(1, L"C:\\SomeFile.avi", kAsyncReader, Bytes(), eGrfSource, L"C:\\SomeFile.avi"),
+                                 Filter(2, L"R", kVideoRenderer, Raw({'x', 'y', 'z'}))},
+                                {Connection(1, L"Stream 00", 2, L"In", TrickyBytes(88))}, Clock(true, 2));
+    Bytes expected = Text(L"0003\r\nFILTERS\r\n0001 \"C:\\SomeFile.avi\" ") + Text(kAsyncText) +
+                     Text(L" SOURCE \"C:\\SomeFile.avi\" 0000000000 \r\n0002 \"R\" ") + Text(kRendererText) +
+                     Text(L" 0000000003 ") + Raw({'x', 'y', 'z'}) + Text(L"\r\nCONNECTIONS\r\n") +
+                     Text(L"0001 \"Stream 00\" 0002 \"In\" 0000000376 ") + Text(kVideoTypeText) +
+                     Text(L" 0000000088 ") + TrickyBytes(88) + Text(L"\r\nCLOCK 1 0002\r\nEND");
+    Bytes text;
+    ASSERT_EQ(S_OK, WriteGrfText(graph, text));
+    EXPECT_EQ(expected, text);
+}
+
+struct CUnwritableCase
+{
+    // Parameterised tests print the case by its name.
+    friend void PrintTo(const CUnwritableCase& c, std::ostream* pos) { *pos << c.m_pszName; }
+
+    const char* m_pszName;
+    std::function<void(CGrfGraphDesc&)> m_spoil;
+};
+
+class GrfTextUnwritable : public testing::TestWithParam<CUnwritableCase>
+{
+};
+
+TEST_P(GrfTextUnwritable, WriterRefusesAndLeavesOutputAlone)
+{
+    CGrfGraphDesc graph = RichGraph();
+    GetParam().m_spoil(graph);
+    Bytes text = Raw({1, 2, 3});
+    EXPECT_EQ(HrText(E_INVALIDARG), HrText(WriteGrfText(graph, text)));
+    EXPECT_EQ(Raw({1, 2, 3}), text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GrfTextUnwritable,
+    testing::Values(
+        CUnwritableCase{"QuoteInFilterName", [](CGrfGraphDesc& g) { g.m_vecFilters[1].m_strName = L"a\"b"; }},
+        CUnwritableCase{"QuoteInFileName", [](CGrfGraphDesc& g) { g.m_vecFilters[0].m_strFile = L"\"x"; }},
+        CUnwritableCase{"QuoteInPinName", [](CGrfGraphDesc& g) { g.m_vecConnections[0].m_strInPin = L"\""; }},
+        CUnwritableCase{"NulInPinName", [](CGrfGraphDesc& g) { g.m_vecConnections[0].m_strOutPin = std::wstring(1, L'\0'); }},
+        CUnwritableCase{"DuplicateId", [](CGrfGraphDesc& g) { g.m_vecFilters[2].m_dwId = 1; }},
+        CUnwritableCase{"ZeroId", [](CGrfGraphDesc& g) { g.m_vecFilters[0].m_dwId = 0; }},
+        CUnwritableCase{"LinkToMissingFilter", [](CGrfGraphDesc& g) { g.m_vecConnections[1].m_dwInId = 9; }},
+        CUnwritableCase{"ClockOnMissingFilter", [](CGrfGraphDesc& g) { g.m_clock.m_dwFilterId = 9; }},
+        CUnwritableCase{"VersionFour", [](CGrfGraphDesc& g) { g.m_dwVersion = 4; }}),
+    [](const testing::TestParamInfo<CUnwritableCase>& info) { return info.param.m_pszName; });
+
+struct CGuidCase
+{
+    const wchar_t* m_pszText;
+    bool m_bValid;
+};
+
+TEST(GrfGuidText, ParsesOnlyTheBracedForm)
+{
+    const CGuidCase cases[] = {
+        {L"{E436EBB1-524F-11CE-9F53-0020AF0BA770}", true},
+        {L"{e436ebb1-524f-11ce-9f53-0020af0ba770}", true},
+        {L"{E436EBB1-524F-11CE-9F53-0020AF0BA77}", false},
+        {L"{E436EBB1-524F-11CE-9F53-0020AF0BA7700}", false},
+        {L"{E436EBB1+524F-11CE-9F53-0020AF0BA770}", false},
+        {L"{E436EBB1-524F-11CE-9F530-020AF0BA770}", false},
+        {L"(E436EBB1-524F-11CE-9F53-0020AF0BA770)", false},
+        {L"{E436EBB1-524F-11CE-9F53-0020AF0BA77 }", false},
+    };
+    for (const CGuidCase& c : cases)
+    {
+        GUID guid = {};
+        EXPECT_EQ(c.m_bValid, ParseGrfGuid(c.m_pszText, &guid)) << Narrow(c.m_pszText);
+        if (c.m_bValid)
+        {
+            EXPECT_TRUE(IsEqualGUID(kSystemClock, guid));
+        }
+    }
+    EXPECT_EQ(L"{E436EBB1-524F-11CE-9F53-0020AF0BA770}", FormatGrfGuid(kSystemClock));
+}
+
+}  // namespace
