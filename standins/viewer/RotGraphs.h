@@ -1,6 +1,6 @@
 // The graphs other processes publish in the Running Object Table, and the filters of one of
-// them. Calls into another process's graph need this thread's message loop to run meanwhile
-// only on the other side; this side blocks in COM's own modal wait.
+// them. Every call on a remote graph is answered by the publishing process's message loop
+// (its apartment is single-threaded); this side waits inside COM's own modal loop meanwhile.
 #pragma once
 
 #include <objbase.h>

@@ -142,6 +142,7 @@ testing::AssertionResult CViewerProcess::Start(const SViewerSwitches& switches)
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
+    m_ullStartTick = GetTickCount64();
     if (!CreateProcessW(strViewer.c_str(), nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                         nullptr, &si, &m_pi))
         return testing::AssertionFailure() << "CreateProcessW(" << Narrow(strViewer) << ") failed: " << GetLastError();

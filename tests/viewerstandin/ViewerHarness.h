@@ -52,6 +52,7 @@ public:
     DWORD ProcessId() const { return m_pi.dwProcessId; }
     DWORD ThreadId() const { return m_pi.dwThreadId; }
     HANDLE Thread() const { return m_pi.hThread; }
+    ULONGLONG StartTick() const { return m_ullStartTick; }   // just before the process was created
 
     // First top-level window of the viewer whose style has every bit of dwStyleMask.
     HWND FindTopLevelWindow(DWORD dwStyleMask) const;
@@ -71,6 +72,7 @@ private:
     CViewerProcess& operator=(const CViewerProcess&) = delete;
 
     PROCESS_INFORMATION m_pi = {};
+    ULONGLONG m_ullStartTick = 0;
     std::wstring m_strReportFile;
 };
 

@@ -213,6 +213,10 @@ namespace
         return szDecoy;
     }
 
+    // Delays of the switch cases; they leave seconds of margin to the checks made before
+    // they end.
+    const DWORD kDelayMs = 4000;
+
     const std::wstring kLongDecoy = L"pid 1 (a decoy much longer than any buffer of 64 characters would hold, "
                                     L"for the launcher's overrun check) IFilterGraph = 2";
 
@@ -271,6 +275,8 @@ namespace
         EXPECT_FALSE(IsWindowVisible(hWndMain)) << "visible long before its delay";
         EXPECT_EQ(hWndMain, WaitForVisibleMainWindow(viewer, kMainWindowStyle));
         EXPECT_FALSE(IsIconic(hWndMain));
+        // Only a lower bound, which a slow machine cannot break: the delay did pass.
+        EXPECT_GE(GetTickCount64() - viewer.StartTick(), kDelayMs / 2);
     }
 
     void CheckLateConnectDialog(CViewerProcess& viewer, const CTestGraph& graph)
@@ -278,6 +284,7 @@ namespace
         ASSERT_EQ(0u, WaitForInputIdle(viewer.Process(), kAppearMs));
         HWND hWndMain = WaitForVisibleMainWindow(viewer, kMainWindowStyle);
         ASSERT_NE(nullptr, hWndMain);
+        ULONGLONG ullPosted = GetTickCount64();
         ASSERT_TRUE(PostMessageW(hWndMain, WM_COMMAND, kConnectCommand, 0));
         ASSERT_TRUE(viewer.WaitForReportLine(L"connect-command", kAppearMs));
         EXPECT_EQ(nullptr, viewer.FindConnectDialog(hWndMain).hWndDialog) << "dialog before its delay";
@@ -286,6 +293,7 @@ namespace
             dialog = viewer.FindConnectDialog(hWndMain);
             return dialog.hWndListBox != nullptr;
         }));
+        EXPECT_GE(GetTickCount64() - ullPosted, kDelayMs / 2);   // lower bound only
         EXPECT_NE(-1, FindGraphEntry(ListBoxEntries(dialog.hWndListBox), graph.GraphNumber()));
     }
 
@@ -304,17 +312,16 @@ namespace
         return switches;
     }
 
-    // The delays leave seconds of margin to the checks made before they end.
     const SSwitchCase kSwitchCases[] = {
         {"NoSizingFrame", Switches([](SViewerSwitches& s) { s.NoSizingFrame = 1; }), CheckNoSizingFrame},
         {"ExtraEntries",
          Switches([](SViewerSwitches& s) { s.ExtraEntries = {L"pid 1 IFilterGraph = 2", kLongDecoy, GraphEntryDecoy()}; }),
          CheckExtraEntries},
         {"ShowDelayNever", Switches([](SViewerSwitches& s) { s.ShowDelayMs = 0xFFFFFFFF; }), CheckNeverShown},
-        {"ShowDelay", Switches([](SViewerSwitches& s) { s.ShowDelayMs = 4000; }), CheckShownLate},
-        {"ConnectDialogDelay", Switches([](SViewerSwitches& s) { s.ConnectDialogDelayMs = 4000; }),
+        {"ShowDelay", Switches([](SViewerSwitches& s) { s.ShowDelayMs = kDelayMs; }), CheckShownLate},
+        {"ConnectDialogDelay", Switches([](SViewerSwitches& s) { s.ConnectDialogDelayMs = kDelayMs; }),
          CheckLateConnectDialog},
-        {"IdleDelay", Switches([](SViewerSwitches& s) { s.IdleDelayMs = 4000; }), CheckLateInputIdle},
+        {"IdleDelay", Switches([](SViewerSwitches& s) { s.IdleDelayMs = kDelayMs; }), CheckLateInputIdle},
     };
 
     class ViewerSwitchTest : public testing::TestWithParam<SSwitchCase> {};
