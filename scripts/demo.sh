@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, prepares the Wine prefix with the stand-ins and the demo
+# graph, and starts the tool. With a display it runs there for you to use; without one it
+# runs on an Xvfb display of its own, walks through build / duration / play / show graph,
+# and leaves a screenshot of each step in <build>/screenshots.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$here/build}
+"$here/scripts/install-deps.sh"
+"$here/scripts/build.sh" "$build"
+bash "$here/standins/prefix/make-prefix.sh" "$build" "$build/wineprefix"
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec wine "$build/bin/MeridelTest.exe"
+fi
+
+xvfb_pid=
+cleanup() { wineserver -k 2>/dev/null || true; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+for n in $(seq 91 140); do
+  if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+export DISPLAY=$display
+
+shots=$build/screenshots
+rm -rf "$shots" && mkdir -p "$shots"
+n=0
+coproc WALK { wine "$build/bin/DemoWalkthrough.exe" 2>/dev/null; }
+while IFS= read -r line <&"${WALK[0]}"; do
+  line=${line%$'\r'}
+  case $line in
+    STEP\ *)
+      n=$((n + 1))
+      shot=$(printf '%s/%02d-%s.png' "$shots" "$n" "${line#STEP }")
+      import -window root "$shot"
+      echo "screenshot: $shot"
+      echo >&"${WALK[1]}" ;;
+    *) echo "$line" ;;
+  esac
+done
+wait "$WALK_PID" || { echo "walk-through failed; screenshots so far are in $shots"; exit 1; }
+echo "screenshots of each step are in $shots"
