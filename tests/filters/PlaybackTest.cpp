@@ -146,5 +146,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, Playback,
                          ::testing::Values(SPlayCase{"short_built", L"short.grf", eBuiltInCode},
                                            SPlayCase{"nosync_built", L"nosync.grf", eBuiltInCode},
                                            SPlayCase{"short_file", L"short.grf", eLoadedFromFile},
-                                           SPlayCase{"nosync_file", L"nosync.grf", eLoadedFromFile}),
+                                           SPlayCase{"nosync_file", L"nosync.grf", eLoadedFromFile},
+                                           SPlayCase{"demo_file", DEMO_GRAPH_NAME_W, eLoadedFromFile}),
                          [](const ::testing::TestParamInfo<SPlayCase>& info) { return std::string(info.param.m_pszWhat); });
