@@ -79,28 +79,28 @@ void ChangeState(const std::vector<IBaseFilter*>& vecDownstreamFirst, FILTER_STA
 
 // ---- pins and identity ----
 
-struct SPinSpec
+struct SPinShape
 {
     LPCWSTR m_pszName;
     PIN_DIRECTION m_dir;
 };
 
-struct SFilterSpec
+struct SFilterShape
 {
     const char* m_pszWhat;
     PFN_KIT_CREATE m_pfnCreate;
     const CLSID* m_pClsid;
-    std::vector<SPinSpec> m_vecPins;
+    std::vector<SPinShape> m_vecPins;
 };
 
-class FilterIdentity : public FilterObjects, public ::testing::WithParamInterface<SFilterSpec>
+class FilterIdentity : public FilterObjects, public ::testing::WithParamInterface<SFilterShape>
 {
 };
 
 TEST_P(FilterIdentity, PinsAreListedFoundAndDescribed)
 {
-    const SFilterSpec& spec = GetParam();
-    CIfacePtr<IBaseFilter> spFilter = MakeFilter(spec.m_pfnCreate);
+    const SFilterShape& shape = GetParam();
+    CIfacePtr<IBaseFilter> spFilter = MakeFilter(shape.m_pfnCreate);
     ASSERT_TRUE(spFilter);
 
     CIfacePtr<IEnumPins> spEnum;
@@ -108,23 +108,23 @@ TEST_P(FilterIdentity, PinsAreListedFoundAndDescribed)
     IPin* rgpPins[4] = {};
     ULONG cFetched = 99;
     EXPECT_EQ(S_FALSE, spEnum->Next(4, rgpPins, &cFetched));
-    ASSERT_EQ(spec.m_vecPins.size(), cFetched);
+    ASSERT_EQ(shape.m_vecPins.size(), cFetched);
     for (ULONG i = 0; i < cFetched; ++i)
     {
-        const SPinSpec& pinSpec = spec.m_vecPins[i];
+        const SPinShape& pinShape = shape.m_vecPins[i];
         PIN_INFO info = {};
         ASSERT_EQ(S_OK, rgpPins[i]->QueryPinInfo(&info));
-        EXPECT_STREQ(pinSpec.m_pszName, info.achName);
-        EXPECT_EQ(pinSpec.m_dir, info.dir);
+        EXPECT_STREQ(pinShape.m_pszName, info.achName);
+        EXPECT_EQ(pinShape.m_dir, info.dir);
         EXPECT_TRUE(SameObject(info.pFilter, spFilter));
         info.pFilter->Release();
 
         LPWSTR pszId = nullptr;
         ASSERT_EQ(S_OK, rgpPins[i]->QueryId(&pszId));
-        EXPECT_STREQ(pinSpec.m_pszName, pszId);
+        EXPECT_STREQ(pinShape.m_pszName, pszId);
         CoTaskMemFree(pszId);
 
-        CIfacePtr<IPin> spFound = PinOf(spFilter, pinSpec.m_pszName);
+        CIfacePtr<IPin> spFound = PinOf(spFilter, pinShape.m_pszName);
         EXPECT_EQ(rgpPins[i], spFound.Get());
 
         CIfacePtr<IPin> spPeer;
@@ -143,10 +143,10 @@ TEST_P(FilterIdentity, PinsAreListedFoundAndDescribed)
     ASSERT_EQ(S_OK, spEnum->Clone(&spClone));
     CIfacePtr<IPin> spSecond;
     HRESULT hrSecond = spClone->Next(1, &spSecond, nullptr);
-    if (spec.m_vecPins.size() > 1)
+    if (shape.m_vecPins.size() > 1)
     {
         EXPECT_EQ(S_OK, hrSecond);
-        EXPECT_EQ(spSecond.Get(), PinOf(spFilter, spec.m_vecPins[1].m_pszName).Get());
+        EXPECT_EQ(spSecond.Get(), PinOf(spFilter, shape.m_vecPins[1].m_pszName).Get());
     }
     else
     {
@@ -160,16 +160,16 @@ TEST_P(FilterIdentity, PinsAreListedFoundAndDescribed)
 
 TEST_P(FilterIdentity, ClassAndNameFollowTheGraph)
 {
-    const SFilterSpec& spec = GetParam();
-    CIfacePtr<IBaseFilter> spFilter = MakeFilter(spec.m_pfnCreate);
+    const SFilterShape& shape = GetParam();
+    CIfacePtr<IBaseFilter> spFilter = MakeFilter(shape.m_pfnCreate);
     CLSID clsid = GUID_NULL;
     ASSERT_EQ(S_OK, spFilter->GetClassID(&clsid));
-    EXPECT_EQ(*spec.m_pClsid, clsid);
+    EXPECT_EQ(*shape.m_pClsid, clsid);
     CIfacePtr<IPersistStream> spPersist;
     ASSERT_EQ(S_OK, spPersist.QueryFrom(spFilter));
     clsid = GUID_NULL;
     ASSERT_EQ(S_OK, spPersist->GetClassID(&clsid));
-    EXPECT_EQ(*spec.m_pClsid, clsid);
+    EXPECT_EQ(*shape.m_pClsid, clsid);
     EXPECT_TRUE(SameObject(spPersist, spFilter));
 
     CIfacePtr<IGraphBuilder> spGraph;
@@ -216,10 +216,10 @@ TEST_P(FilterIdentity, StatesFollowStopPauseRun)
 
 INSTANTIATE_TEST_SUITE_P(
     Filters, FilterIdentity,
-    ::testing::Values(SFilterSpec{"source", CPatternSource::CreateInstance, &CLSID_PatternSource, {{L"Out", PINDIR_OUTPUT}}},
-                      SFilterSpec{"synchronizer", CSynchronizer::CreateInstance, &CLSID_Meridel,
+    ::testing::Values(SFilterShape{"source", CPatternSource::CreateInstance, &CLSID_PatternSource, {{L"Out", PINDIR_OUTPUT}}},
+                      SFilterShape{"synchronizer", CSynchronizer::CreateInstance, &CLSID_Meridel,
                                   {{L"In", PINDIR_INPUT}, {L"Out", PINDIR_OUTPUT}}}),
-    [](const ::testing::TestParamInfo<SFilterSpec>& info) { return std::string(info.param.m_pszWhat); });
+    [](const ::testing::TestParamInfo<SFilterShape>& info) { return std::string(info.param.m_pszWhat); });
 
 // ---- the synchronizer's control interface ----
 

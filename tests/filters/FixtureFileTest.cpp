@@ -191,3 +191,23 @@ TEST_F(FixtureFiles, BrokenFilesFailAtTheirOwnStep)
         EXPECT_LT(load.m_hrLoad, 0);
     }
 }
+
+TEST_F(FixtureFiles, GraphWithoutRendererRunsAndStopsWithoutAVideoWindow)
+{
+    CIfacePtr<IGraphBuilder> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(&spGraph));
+    ASSERT_EQ(S_OK, LoadGraphFile(FixturePathOf(L"novideo.grf").data(), spGraph).m_hrLoad);
+    CIfacePtr<IVideoWindow> spWindow;
+    ASSERT_EQ(S_OK, spWindow.QueryFrom(spGraph, IID_IVideoWindow));
+    long lWidth = 0;
+    EXPECT_LT(spWindow->get_Width(&lWidth), 0) << "no renderer, no video window";
+
+    // The synchronizer drops what it cannot pass on, so nothing holds up the stop.
+    CIfacePtr<IMediaControl> spControl;
+    ASSERT_EQ(S_OK, spControl.QueryFrom(spGraph, IID_IMediaControl));
+    EXPECT_TRUE(SUCCEEDED(spControl->Run()));
+    OAFilterState state = State_Stopped;
+    EXPECT_EQ(S_OK, spControl->GetState(10000, &state));
+    EXPECT_EQ(State_Running, state);
+    EXPECT_EQ(S_OK, spControl->Stop());
+}
