@@ -72,6 +72,23 @@ HRESULT LoadResult(const std::wstring& path)
     return hr;
 }
 
+BOOL CALLBACK FindEditProc(HWND hWnd, LPARAM lParam)
+{
+    if (driver::ClassName(hWnd) == L"Edit" && ::IsWindowVisible(hWnd))
+    {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindVisibleEdit(HWND hWndParent)
+{
+    HWND hEdit = nullptr;
+    ::EnumChildWindows(hWndParent, FindEditProc, reinterpret_cast<LPARAM>(&hEdit));
+    return hEdit;
+}
+
 class GraphFlowTest : public ::testing::Test
 {
 protected:
@@ -326,9 +343,8 @@ TEST_F(GraphFlowTest, LoadFillsThePathOnlyWhenAFileIsChosen)
         ASSERT_NE(nullptr, hOpen);
         if (bChoose)
         {
-            // The file name box of the open-file dialog.
-            HWND hName = ::GetDlgItem(hOpen, 0x47C);
-            HWND hEdit = hName ? ::FindWindowExW(hName, nullptr, L"Edit", nullptr) : ::GetDlgItem(hOpen, 0x480);
+            // The file name box: the dialog's one visible edit control, wherever it sits.
+            HWND hEdit = FindVisibleEdit(hOpen);
             ASSERT_NE(nullptr, hEdit);
             driver::SetEditText(hEdit, Fixture(L"short.grf"));
             ::PostMessageW(hOpen, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

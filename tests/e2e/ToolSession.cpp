@@ -91,9 +91,9 @@ bool CToolSession::NoBoxShown()
 
 DWORD CToolSession::CloseAndWait()
 {
-    // An inactive dialog may have no focus window; the key reaches it through any child.
-    HWND hWnd = Focus();
-    driver::PressKey(hWnd ? hWnd : Item(IDC_BTN_LOAD), VK_ESCAPE);
+    // The focus may be in another window of the tool (the video window takes it when it
+    // is shown); the key reaches the dialog through any of its controls.
+    driver::PressKey(Item(IDC_BTN_LOAD), VK_ESCAPE);
     return WaitForExit();
 }
 
