@@ -1,0 +1,54 @@
+// Bridge between this process's filter graph and the system's graph viewer: publishes the
+// graph in the Running Object Table, starts the viewer, finds its windows and drives its
+// connect dialog so that it opens this graph without the user's help.
+#pragma once
+
+#include <objbase.h>
+#include <windows.h>
+
+class CGraphEdit
+{
+public:
+    CGraphEdit();
+    // Revokes the table entry and asks a held viewer to quit.
+    ~CGraphEdit();
+    CGraphEdit(const CGraphEdit&) = delete;
+    CGraphEdit& operator=(const CGraphEdit&) = delete;
+
+    // pGraph is the graph manager; the caller keeps ownership. S_OK once the viewer runs
+    // and its window was found (whether or not the graph could be selected in it), S_FALSE
+    // when no visible viewer window turned up, a failure code otherwise.
+    HRESULT ShowGraph(IUnknown* pGraph);
+    // Back to idle from any state; never fails, may be called any number of times.
+    void CloseGraphEdit();
+
+private:
+    // Tests reach the single steps and the state through this class.
+    friend class CGraphEditProbe;
+
+    static HRESULT AddToRot(IUnknown* pGraph, DWORD* pdwCookie);
+    static bool RemoveFromRot(DWORD dwCookie);
+
+    static bool IsProppageRegistered(LPWSTR szProppage_dll);
+    HRESULT LoadGraphEdit(LPCWSTR szProppage_dll);
+    void QuitGraphEdit();
+
+    bool FindMainWindow();
+    bool WaitWhileHidden();
+    BOOL OnEnumMainWindow(HWND hWnd);
+    BOOL OnEnumConnectDialog(HWND hWnd);
+    BOOL OnEnumListBox(HWND hWnd);
+    static BOOL CALLBACK EnumMainWindowProc(HWND hWnd, LPARAM lParam);
+    static BOOL CALLBACK EnumConnectDialogProc(HWND hWnd, LPARAM lParam);
+    static BOOL CALLBACK EnumListBoxProc(HWND hWnd, LPARAM lParam);
+
+    void PostConnectCommand();
+    void SelectRemoteGraph(IUnknown* pGraph);
+    int FindGraphEntry(IUnknown* pGraph);
+    static bool MatchCookieName(LPCWSTR pszCookieName, IUnknown* pGraph);
+
+    DWORD m_dwCookie;
+    PROCESS_INFORMATION m_rgPI;
+    HWND m_hWndGraphEdit;
+    HWND m_hWndListBox;
+};
