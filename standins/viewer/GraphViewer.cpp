@@ -7,6 +7,7 @@
 #include "GraphEntry.h"
 #include "MainWindow.h"
 #include "ReportLog.h"
+#include "RotGraphs.h"
 #include "ViewerSettings.h"
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*pszCmdLine*/, int nCmdShow)
@@ -25,6 +26,14 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*p
     // Before any window exists, so that nothing can see the viewer ready for input yet.
     if (settings.m_dwIdleDelayMs > 0)
         Sleep(settings.m_dwIdleDelayMs);
+
+    // The first look at the Running Object Table sets up the process's link to the table's
+    // service, which under Wine takes longer than a launcher waits for the connect dialog.
+    // Paying it here, before the viewer is ready for input, keeps the dialog prompt later.
+    {
+        std::vector<SPublishedGraph> rgWarmUp;
+        CollectPublishedGraphs(&rgWarmUp);
+    }
 
     int nExitCode = 0;
     {
