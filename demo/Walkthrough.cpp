@@ -22,6 +22,30 @@ void Step(const char* pszName)
     std::fgets(szLine, sizeof(szLine), stdin);
 }
 
+struct ForeignOwned
+{
+    DWORD dwToolPid;
+    bool bFound;
+};
+
+BOOL CALLBACK FindForeignOwnedProc(HWND hWnd, LPARAM lParam)
+{
+    ForeignOwned* p = reinterpret_cast<ForeignOwned*>(lParam);
+    DWORD dwPid = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwPid);
+    if (dwPid != p->dwToolPid && ::IsWindowVisible(hWnd) && ::GetWindow(hWnd, GW_OWNER))
+        p->bFound = true;
+    return !p->bFound;
+}
+
+// Whether a visible window owned by another window (a dialog) of some other process is up.
+bool HasForeignOwnedWindow(DWORD dwToolPid)
+{
+    ForeignOwned found = {dwToolPid, false};
+    ::EnumWindows(FindForeignOwnedProc, reinterpret_cast<LPARAM>(&found));
+    return found.bFound;
+}
+
 int Fail(const char* pszWhat)
 {
     std::printf("FAILED %s\n", pszWhat);
@@ -55,6 +79,8 @@ int main()
     Step("duration");
 
     driver::Click(::GetDlgItem(hDlg, IDC_BTN_PLAY));
+    // Let a second of the clip go by, so that the picture shows it running.
+    ::Sleep(1000);
     Step("playing");
     driver::MessageBoxInfo box;
     if (!driver::WaitForMessageBox(tool.ProcessId(), hDlg, &box, 60000))
@@ -63,11 +89,20 @@ int main()
     driver::DismissMessageBox(box);
 
     driver::Click(::GetDlgItem(hDlg, IDC_BTN_SHOW));
-    // The viewer connects on its own within moments; an error box would show instead.
+    // The viewer connects on its own; its connect dialog (a window owned by a window of
+    // another process) goes away once it has. An error box of the tool would show instead.
+    bool bSeenDialog = false;
     driver::WaitUntil([&] {
         driver::MessageBoxInfo error;
-        return driver::FindMessageBox(tool.ProcessId(), hDlg, &error);
-    }, 3000);
+        if (driver::FindMessageBox(tool.ProcessId(), hDlg, &error))
+            return true;
+        bool bDialogUp = HasForeignOwnedWindow(tool.ProcessId());
+        bSeenDialog = bSeenDialog || bDialogUp;
+        return bSeenDialog && !bDialogUp;
+    }, 15000);
+    // Under Wine the viewer's window is redrawn on screen only a few seconds after its
+    // dialog has gone; let the picture catch up.
+    ::Sleep(5000);
     Step("viewer");
 
     ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);

@@ -8,13 +8,15 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
 "$here/scripts/install-deps.sh"
 "$here/scripts/build.sh" "$build"
-bash "$here/standins/prefix/make-prefix.sh" "$build" "$build/wineprefix"
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 if [ -n "${DISPLAY:-}" ]; then
+  bash "$here/standins/prefix/make-prefix.sh" "$build" "$build/wineprefix"
   exec wine "$build/bin/MeridelTest.exe"
 fi
 
+# No display: one of our own (the prefix needs it too, for the video renderer in the
+# graph files it writes).
 xvfb_pid=
 cleanup() { wineserver -k 2>/dev/null || true; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
@@ -25,11 +27,13 @@ Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 export DISPLAY=$display
+bash "$here/standins/prefix/make-prefix.sh" "$build" "$build/wineprefix"
 
 shots=$build/screenshots
 rm -rf "$shots" && mkdir -p "$shots"
 n=0
 coproc WALK { wine "$build/bin/DemoWalkthrough.exe" 2>/dev/null; }
+walk_pid=$WALK_PID
 while IFS= read -r line <&"${WALK[0]}"; do
   line=${line%$'\r'}
   case $line in
@@ -42,5 +46,5 @@ while IFS= read -r line <&"${WALK[0]}"; do
     *) echo "$line" ;;
   esac
 done
-wait "$WALK_PID" || { echo "walk-through failed; screenshots so far are in $shots"; exit 1; }
+wait "$walk_pid" || { echo "walk-through failed; screenshots so far are in $shots"; exit 1; }
 echo "screenshots of each step are in $shots"

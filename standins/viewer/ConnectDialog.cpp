@@ -203,4 +203,6 @@ void CConnectDialog::OnOk()
         m_pLog->Append(ComposeFailureLine(L"bind-failed", hr));
     }
     Close();
+    // Without a window manager nobody else repaints what the dialog covered.
+    RedrawWindow(m_hWndOwner, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
