@@ -202,6 +202,18 @@ TEST_F(GraphFlowTest, EmptyPathSaysNoFileSelectedAndDisablesTheControls)
     EXPECT_TRUE(GraphControlsEnabled(false));
 }
 
+TEST_F(GraphFlowTest, PathLongerThan259CharactersIsCutBeforeItIsBuilt)
+{
+    // 259 characters ending in ".grf", then more: only the first 259 reach Build graph, so
+    // the name passes the ".grf" check and the file is looked for (and not found).
+    std::wstring kept = Fixture(L"") + std::wstring(259 - 12 - 4, L'a') + L".grf";
+    ASSERT_EQ(259u, kept.size());
+    HRESULT hr = OpenStorageResult(kept);
+    ASSERT_TRUE(FAILED(hr));
+    Build(kept + L"-and-more-that-does-not-fit");
+    EXPECT_TRUE(m_tool.ExpectBox(ExpectedErrorText(L"Can't build graph", hr), true));
+}
+
 TEST_F(GraphFlowTest, RejectedNameKeepsTheEarlierGraphRunningToItsEnd)
 {
     BuildOk(Fixture(L"demo.grf"));
