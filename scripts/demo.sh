@@ -17,16 +17,7 @@ fi
 
 # No display: one of our own (the prefix needs it too, for the video renderer in the
 # graph files it writes).
-xvfb_pid=
-cleanup() { wineserver -k 2>/dev/null || true; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
-trap cleanup EXIT
-for n in $(seq 91 140); do
-  if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then display=:$n; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY=$display
+source "$here/scripts/xvfb.sh"
 bash "$here/standins/prefix/make-prefix.sh" "$build" "$build/wineprefix"
 
 shots=$build/screenshots

@@ -33,8 +33,36 @@ public:
     }
     ~CViewerReport()
     {
+        EndViewers();
         ::RegDeleteKeyW(HKEY_CURRENT_USER, c_szSwitchesKey);
         ::DeleteFileW(c_szReport);
+    }
+    // A behaviour switch of the viewer stand-in, read when it starts.
+    void SetSwitch(const wchar_t* pszName, DWORD dwValue)
+    {
+        HKEY hKey = nullptr;
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, c_szSwitchesKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr);
+        ::RegSetValueExW(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+        ::RegCloseKey(hKey);
+    }
+    // Ends every viewer this report saw start (a viewer the tool no longer holds keeps
+    // running otherwise, and would outlive the test).
+    void EndViewers() const
+    {
+        for (const std::string& line : Lines())
+        {
+            if (line.rfind("started pid=", 0) != 0)
+                continue;
+            HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, strtoul(line.c_str() + 12, nullptr, 16));
+            if (!hProcess)
+                continue;
+            if (::WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT)
+            {
+                ::TerminateProcess(hProcess, 1);
+                ::WaitForSingleObject(hProcess, driver::DEFAULT_TIMEOUT_MS);
+            }
+            ::CloseHandle(hProcess);
+        }
     }
     std::vector<std::string> Lines() const
     {
@@ -166,6 +194,111 @@ TEST_F(ShowGraphTest, BuildingAnotherGraphQuitsTheViewer)
     ASSERT_TRUE(m_report.WaitFor("quit"));
     m_tool.Sync();
     EXPECT_TRUE(RotEntriesOf(m_tool.Process().ProcessId()).empty());
+}
+
+// Show graph failures, seen by the user as a box and in the tracing copy's output.
+struct ShowFailure
+{
+    const char* pszName;
+    const wchar_t* pszSwitch;
+    DWORD dwValue;
+    HRESULT hr;
+    std::vector<std::wstring> traces;
+    bool bViewerHeld;  // the tool still holds the viewer and asks it to quit when closing
+};
+
+const ShowFailure c_rgShowFailures[] = {
+    {"MainWindowWithoutSizingFrame", L"NoSizingFrame", 1, S_FALSE,
+     {L"###Err### CGraphEdit::FindMainWindow(): GraphEdit window not found"}, true},
+    {"MainWindowNeverShown", L"ShowDelayMs", 0xFFFFFFFF, S_FALSE,
+     {L"CGraphEdit::WaitWhileHidden(): wait time rest is ",
+      L"###Err### CGraphEdit::WaitWhileHidden(): Wait time is ending",
+      L"###Err### CGraphEdit::FindMainWindow(): GraphEdit window not found"},
+     true},
+    {"ViewerSlowToBecomeReady", L"IdleDelayMs", 3000, E_FAIL,
+     {L"###Err### CGraphEdit::LoadGraphEdit(): WaitForInputIdle()=258, hr=0x80004005"}, false},
+};
+
+class ShowFailureTest : public ::testing::TestWithParam<ShowFailure>
+{
+protected:
+    static void SetUpTestSuite() { ::CoInitialize(nullptr); }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+};
+
+TEST_P(ShowFailureTest, SaysCantShowGraphAndTracesWhy)
+{
+    const ShowFailure& c = GetParam();
+    CViewerReport report;
+    report.SetSwitch(c.pszSwitch, c.dwValue);
+    CToolSession tool(L"MeridelTestTrace.exe");
+    ASSERT_TRUE(tool.Started());
+    tool.SetText(IDC_EDIT_FILE, L"C:\\fixtures\\short.grf");
+    tool.Click(IDC_BTN_BUILD);
+    ASSERT_TRUE(driver::WaitUntil([&] { return tool.Enabled(IDC_BTN_PLAY); }));
+    tool.Click(IDC_BTN_SHOW);
+    EXPECT_TRUE(tool.ExpectBox(ExpectedErrorText(L"Can't show graph", c.hr), true));
+    for (const std::wstring& trace : c.traces)
+        EXPECT_LE(1, tool.Process().CountDebugLines(trace)) << ::testing::PrintToString(trace);
+    // The entry stays published until the next close of the bridge.
+    EXPECT_EQ(1u, RotEntriesOf(tool.Process().ProcessId()).size());
+
+    DWORD dwPid = tool.Process().ProcessId();
+    EXPECT_EQ(0u, tool.CloseAndWait());
+    EXPECT_TRUE(RotEntriesOf(dwPid).empty());
+    EXPECT_EQ(c.bViewerHeld ? 1 : 0, report.Count("quit"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ShowFailureTest, ::testing::ValuesIn(c_rgShowFailures),
+                         [](const ::testing::TestParamInfo<ShowFailure>& info) { return info.param.pszName; });
+
+// Removes the registration of Proppage.dll for one test and puts it back afterwards.
+class CProppageUnregistered
+{
+public:
+    CProppageUnregistered()
+    {
+        DWORD cb = sizeof(m_szPath);
+        m_bHad = ::RegGetValueW(HKEY_CLASSES_ROOT, c_szKey, nullptr, RRF_RT_REG_SZ, nullptr, m_szPath, &cb) == ERROR_SUCCESS;
+        ::RegDeleteKeyW(HKEY_CLASSES_ROOT, c_szKey);
+    }
+    ~CProppageUnregistered()
+    {
+        if (!m_bHad)
+            return;
+        HKEY hKey = nullptr;
+        ::RegCreateKeyExW(HKEY_CLASSES_ROOT, c_szKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr);
+        ::RegSetValueExW(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_szPath),
+                         (DWORD)((wcslen(m_szPath) + 1) * sizeof(wchar_t)));
+        const wchar_t szBoth[] = L"Both";
+        ::RegSetValueExW(hKey, L"ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(szBoth), sizeof(szBoth));
+        ::RegCloseKey(hKey);
+    }
+    bool Had() const { return m_bHad; }
+
+private:
+    static constexpr const wchar_t* c_szKey = L"CLSID\\{29E07010-BD27-11CE-AB59-00AA00577DA1}\\InprocServer32";
+    wchar_t m_szPath[MAX_PATH] = {};
+    bool m_bHad;
+};
+
+TEST(ShowGraphRegistrationTest, WithoutProppageNothingIsPublishedOrStarted)
+{
+    CViewerReport report;
+    CToolSession tool;
+    ASSERT_TRUE(tool.Started());
+    tool.SetText(IDC_EDIT_FILE, L"C:\\fixtures\\short.grf");
+    tool.Click(IDC_BTN_BUILD);
+    ASSERT_TRUE(driver::WaitUntil([&] { return tool.Enabled(IDC_BTN_PLAY); }));
+    {
+        CProppageUnregistered unregistered;
+        ASSERT_TRUE(unregistered.Had());
+        tool.Click(IDC_BTN_SHOW);
+        EXPECT_TRUE(tool.ExpectBox(ExpectedErrorText(L"Can't show graph", REGDB_E_CLASSNOTREG), true));
+    }
+    EXPECT_EQ(1, tool.Process().CountDebugLines(L"Assertion failed: CGraphEdit::ShowGraph(): Proppage.dll is not registered"));
+    EXPECT_TRUE(RotEntriesOf(tool.Process().ProcessId()).empty());
+    EXPECT_EQ(0, report.Count("started"));
 }
 
 } // namespace
