@@ -83,8 +83,7 @@ protected:
     }
     void BuildOk(const std::wstring& path)
     {
-        Build(path);
-        ASSERT_TRUE(driver::WaitUntil([&] { return m_tool.Enabled(IDC_BTN_PLAY); })) << "graph not built";
+        ASSERT_TRUE(m_tool.BuildAndWait(path)) << "graph not built";
         ASSERT_TRUE(m_tool.NoBoxShown());
     }
     bool GraphControlsEnabled(bool bEnabled)
@@ -354,9 +353,7 @@ TEST(GraphLifetimeTest, ClosingReleasesEveryStandInObject)
 {
     CToolSession tool;
     ASSERT_TRUE(tool.Started());
-    tool.SetText(IDC_EDIT_FILE, L"C:\\fixtures\\short.grf");
-    tool.Click(IDC_BTN_BUILD);
-    ASSERT_TRUE(driver::WaitUntil([&] { return tool.Enabled(IDC_BTN_PLAY); }));
+    ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\short.grf"));
     tool.Click(IDC_BTN_PLAY);
     EXPECT_TRUE(tool.ExpectBox(L"The end", false));
     EXPECT_EQ(0u, tool.CloseAndWait());

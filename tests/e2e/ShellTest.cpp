@@ -275,3 +275,16 @@ TEST(InstancesTest, TwoToolsRunSideBySide)
     EXPECT_EQ(0u, first.CloseAndWait());
     EXPECT_EQ(0u, second.CloseAndWait());
 }
+
+TEST_F(ShellTest, EnterOnAFocusedButtonPressesItInsteadOfClosing)
+{
+    ASSERT_TRUE(m_tool.Started());
+    // Load..., the path edit, Build graph, Show graph.
+    for (int i = 0; i < 3; ++i)
+        driver::PressKey(m_tool.Focus(), VK_TAB);
+    ASSERT_TRUE(driver::WaitUntil([&] { return m_tool.Focus() == m_tool.Item(IDC_BTN_SHOW); }));
+    driver::PressKey(m_tool.Item(IDC_BTN_SHOW), VK_RETURN);
+    EXPECT_TRUE(m_tool.ExpectBox(ExpectedErrorText(L"Can't show graph", E_FAIL), true));
+    EXPECT_TRUE(::IsWindowVisible(m_tool.Dialog()));
+    EXPECT_EQ(0u, m_tool.CloseAndWait());
+}

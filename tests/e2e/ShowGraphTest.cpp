@@ -135,9 +135,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_tool.Started());
-        m_tool.SetText(IDC_EDIT_FILE, L"C:\\fixtures\\demo.grf");
-        m_tool.Click(IDC_BTN_BUILD);
-        ASSERT_TRUE(driver::WaitUntil([&] { return m_tool.Enabled(IDC_BTN_PLAY); }));
+        ASSERT_TRUE(m_tool.BuildAndWait(L"C:\\fixtures\\demo.grf"));
     }
 
     CViewerReport m_report;
@@ -233,9 +231,7 @@ TEST_P(ShowFailureTest, SaysCantShowGraphAndTracesWhy)
     report.SetSwitch(c.pszSwitch, c.dwValue);
     CToolSession tool(L"MeridelTestTrace.exe");
     ASSERT_TRUE(tool.Started());
-    tool.SetText(IDC_EDIT_FILE, L"C:\\fixtures\\short.grf");
-    tool.Click(IDC_BTN_BUILD);
-    ASSERT_TRUE(driver::WaitUntil([&] { return tool.Enabled(IDC_BTN_PLAY); }));
+    ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\short.grf"));
     tool.Click(IDC_BTN_SHOW);
     EXPECT_TRUE(tool.ExpectBox(ExpectedErrorText(L"Can't show graph", c.hr), true));
     for (const std::wstring& trace : c.traces)
@@ -287,9 +283,7 @@ TEST(ShowGraphRegistrationTest, WithoutProppageNothingIsPublishedOrStarted)
     CViewerReport report;
     CToolSession tool;
     ASSERT_TRUE(tool.Started());
-    tool.SetText(IDC_EDIT_FILE, L"C:\\fixtures\\short.grf");
-    tool.Click(IDC_BTN_BUILD);
-    ASSERT_TRUE(driver::WaitUntil([&] { return tool.Enabled(IDC_BTN_PLAY); }));
+    ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\short.grf"));
     {
         CProppageUnregistered unregistered;
         ASSERT_TRUE(unregistered.Had());

@@ -67,6 +67,14 @@ CToolSession::~CToolSession()
     return ::testing::AssertionSuccess();
 }
 
+bool CToolSession::BuildAndWait(const std::wstring& path)
+{
+    SetText(IDC_EDIT_FILE, path);
+    Click(IDC_BTN_BUILD);
+    Sync();
+    return driver::WaitUntil([&] { return Enabled(IDC_BTN_PLAY); });
+}
+
 HWND CToolSession::Focus() const
 {
     GUITHREADINFO info = {};

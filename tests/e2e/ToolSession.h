@@ -33,11 +33,15 @@ public:
     std::wstring Text(int nID) const { return driver::WindowText(Item(nID)); }
     bool Enabled(int nID) const { return driver::IsEnabled(Item(nID)); }
 
+    // Builds the graph file `path` and waits until the graph controls are enabled.
+    bool BuildAndWait(const std::wstring& path);
+
     // Waits for the tool's next message box, checks caption and text, and dismisses it.
     ::testing::AssertionResult ExpectBox(const std::wstring& text, bool bIcon);
     // The window that has the keyboard focus in the tool.
     HWND Focus() const;
-    // Waits until the dialog has handled everything posted to it so far.
+    // Waits until the dialog has handled what was posted to it (a click arrives before this
+    // is sent when the dialog is idle; a box that the click shows has been created then).
     void Sync();
     bool NoBoxShown();
 

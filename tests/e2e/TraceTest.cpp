@@ -15,9 +15,7 @@ const wchar_t c_szEventTrace[] = L"CMainDialog::OnGraphNotify(): event 0x";
 void PlayToEnd(CToolSession& tool)
 {
     ASSERT_TRUE(tool.Started());
-    tool.SetText(IDC_EDIT_FILE, L"C:\\fixtures\\short.grf");
-    tool.Click(IDC_BTN_BUILD);
-    ASSERT_TRUE(driver::WaitUntil([&] { return tool.Enabled(IDC_BTN_PLAY); }));
+    ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\short.grf"));
     tool.Click(IDC_BTN_PLAY);
     EXPECT_TRUE(tool.ExpectBox(L"The end", false));
     tool.SetText(IDC_EDIT_FILE, L"C:\\fixtures\\short.txt");
