@@ -3,23 +3,8 @@
 #include <new>
 
 #include "KitEnums.h"
+#include "KitLock.h"
 #include "KitPins.h"
-
-namespace
-{
-// Holds the filter lock for one scope.
-class CFilterLock
-{
-public:
-    explicit CFilterLock(CRITICAL_SECTION* pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
-    ~CFilterLock() { LeaveCriticalSection(m_pcs); }
-    CFilterLock(const CFilterLock&) = delete;
-    CFilterLock& operator=(const CFilterLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_pcs;
-};
-}
 
 CKitFilter::CKitFilter(REFCLSID clsid)
     : m_lRef(1), m_clsid(clsid), m_state(State_Stopped), m_tStart(0), m_pGraph(nullptr)
@@ -77,7 +62,7 @@ STDMETHODIMP CKitFilter::GetClassID(CLSID* pClsid)
 
 STDMETHODIMP CKitFilter::Stop()
 {
-    CFilterLock lock(&m_csFilter);
+    CLock lock(&m_csFilter);
     HRESULT hrResult = S_OK;
     if (m_state != State_Stopped)
     {
@@ -95,7 +80,7 @@ STDMETHODIMP CKitFilter::Stop()
 
 STDMETHODIMP CKitFilter::Pause()
 {
-    CFilterLock lock(&m_csFilter);
+    CLock lock(&m_csFilter);
     if (m_state == State_Stopped)
     {
         for (int i = 0; i < GetPinCount(); ++i)
@@ -118,7 +103,7 @@ STDMETHODIMP CKitFilter::Pause()
 
 STDMETHODIMP CKitFilter::Run(REFERENCE_TIME tStart)
 {
-    CFilterLock lock(&m_csFilter);
+    CLock lock(&m_csFilter);
     if (m_state == State_Stopped)
     {
         HRESULT hr = Pause();
@@ -140,14 +125,14 @@ STDMETHODIMP CKitFilter::GetState(DWORD, FILTER_STATE* pState)
 
 STDMETHODIMP CKitFilter::SetSyncSource(IReferenceClock* pClock)
 {
-    CFilterLock lock(&m_csFilter);
+    CLock lock(&m_csFilter);
     m_spClock = pClock;
     return S_OK;
 }
 
 STDMETHODIMP CKitFilter::GetSyncSource(IReferenceClock** ppClock)
 {
-    CFilterLock lock(&m_csFilter);
+    CLock lock(&m_csFilter);
     return m_spClock.CopyTo(ppClock);
 }
 
@@ -183,7 +168,7 @@ STDMETHODIMP CKitFilter::QueryFilterInfo(FILTER_INFO* pInfo)
 {
     if (!pInfo)
         return E_POINTER;
-    CFilterLock lock(&m_csFilter);
+    CLock lock(&m_csFilter);
     lstrcpynW(pInfo->achName, m_szName, MAX_FILTER_NAME);
     pInfo->pGraph = m_pGraph;
     if (pInfo->pGraph)
@@ -193,7 +178,7 @@ STDMETHODIMP CKitFilter::QueryFilterInfo(FILTER_INFO* pInfo)
 
 STDMETHODIMP CKitFilter::JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pszName)
 {
-    CFilterLock lock(&m_csFilter);
+    CLock lock(&m_csFilter);
     m_pGraph = pGraph;
     if (pGraph && pszName)
         lstrcpynW(m_szName, pszName, MAX_FILTER_NAME);

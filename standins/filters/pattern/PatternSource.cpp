@@ -3,6 +3,7 @@
 #include <new>
 
 #include "PatternDraw.h"
+#include "kit/KitLock.h"
 #include "StandinFilters.h"
 
 namespace
@@ -10,17 +11,6 @@ namespace
 // Enough for the renderer to hold one frame while the next is being drawn.
 const long kPatternBuffers = 3;
 
-class CLock
-{
-public:
-    explicit CLock(CRITICAL_SECTION* pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
-    ~CLock() { LeaveCriticalSection(m_pcs); }
-    CLock(const CLock&) = delete;
-    CLock& operator=(const CLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_pcs;
-};
 }
 
 // ---- pin ----

@@ -5,22 +5,11 @@
 #include <new>
 
 #include "StandinFilters.h"
+#include "kit/KitLock.h"
 
 namespace
 {
 const long kPassBuffers = 2;
-
-class CLock
-{
-public:
-    explicit CLock(CRITICAL_SECTION* pcs) : m_pcs(pcs) { EnterCriticalSection(m_pcs); }
-    ~CLock() { LeaveCriticalSection(m_pcs); }
-    CLock(const CLock&) = delete;
-    CLock& operator=(const CLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_pcs;
-};
 
 // Bytes one sample of the type can need.
 long SampleBytesFor(const AM_MEDIA_TYPE& mt)
