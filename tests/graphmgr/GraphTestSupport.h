@@ -9,15 +9,13 @@
 #include <vector>
 
 #include "ComRef.h"
+#include "TestText.h"
 
 // System filters the tests build graphs from (not declared in the mingw headers).
 inline constexpr GUID kClsidNullRenderer = {0xC1F400A4, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
 inline constexpr GUID kClsidSampleGrabber = {0xC1F400A0, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
 // A class id registered nowhere.
 inline constexpr GUID kClsidUnregistered = {0x0DDBA11, 0x1234, 0x4321, {0x80, 0x00, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}};
-
-std::string HrText(HRESULT hr);
-std::string Narrow(const std::wstring& str);
 
 // A new graph from CoCreateInstance(CLSID_FilterGraph), as its controlling IUnknown.
 HRESULT CreateGraph(CComRef<IUnknown>& spGraph);

@@ -4,7 +4,6 @@
 
 #include <vfwmsgs.h>
 
-#include <cstdio>
 #include <functional>
 #include <random>
 #include <ostream>
@@ -13,6 +12,7 @@
 #include "GrfGuidText.h"
 #include "GrfParser.h"
 #include "GrfTestBytes.h"
+#include "TestText.h"
 #include "GrfWriter.h"
 
 namespace
@@ -29,21 +29,6 @@ const wchar_t kRendererText[] = L"{70E102B0-5556-11CE-97C0-00AA0055595A}";
 const wchar_t kVideoTypeText[] =
     L"{73646976-0000-0010-8000-00AA00389B71} {64697663-0000-0010-8000-00AA00389B71} 0 0 0000000001 "
     L"{05589F80-C356-11CE-BF01-00AA0055595A}";
-
-std::string HrText(HRESULT hr)
-{
-    char sz[16];
-    std::snprintf(sz, sizeof(sz), "0x%08lX", static_cast<unsigned long>(hr));
-    return sz;
-}
-
-std::string Narrow(const std::wstring& str)
-{
-    std::string out;
-    for (wchar_t ch : str)
-        out += (ch >= 0x20 && ch < 0x7F) ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 CGrfFilterDesc Filter(DWORD dwId, const wchar_t* pszName, const GUID& clsid, const Bytes& data = Bytes(),
                       EGrfFileRole eRole = eGrfNoFile, const wchar_t* pszFile = L"")
