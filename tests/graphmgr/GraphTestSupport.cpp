@@ -1,6 +1,5 @@
 #include "GraphTestSupport.h"
 
-
 #include "TestFilter.h"
 
 HRESULT CreateGraph(CComRef<IUnknown>& spGraph)
