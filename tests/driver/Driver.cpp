@@ -289,11 +289,62 @@ void Click(HWND hWndButton)
     ::PostMessageW(hWndButton, BM_CLICK, 0, 0);
 }
 
+namespace {
+
+// One WM_SETTEXT on a thread of its own, which owns this record and frees it.
+struct SSetTextCall
+{
+    HWND hWnd;
+    std::wstring text;
+};
+
+DWORD WINAPI SetTextThreadProc(LPVOID pv)
+{
+    SSetTextCall* pCall = static_cast<SSetTextCall*>(pv);
+    DWORD_PTR dwResult = 0;
+    ::SendMessageTimeoutW(pCall->hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pCall->text.c_str()),
+                          SMTO_ABORTIFHUNG, DEFAULT_TIMEOUT_MS, &dwResult);
+    delete pCall;
+    return 0;
+}
+
+std::vector<HWND> VisibleBoxes(DWORD dwProcessId, HWND hWndExclude)
+{
+    std::vector<HWND> rgBoxes;
+    for (HWND hWnd : TopLevelWindows(dwProcessId, L"#32770"))
+        if (hWnd != hWndExclude && ::IsWindowVisible(hWnd))
+            rgBoxes.push_back(hWnd);
+    return rgBoxes;
+}
+
+} // namespace
+
 void SetEditText(HWND hWndEdit, const std::wstring& text)
 {
-    DWORD_PTR dwResult = 0;
-    ::SendMessageTimeoutW(hWndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
-                          DEFAULT_TIMEOUT_MS, &dwResult);
+    // The program may answer the change with a message box; the box's modal loop then runs
+    // inside the send, which comes back only once the box is gone. So the send runs on a
+    // thread of its own, and this returns as soon as it came back or a new box is up.
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWndEdit, &dwProcessId);
+    const HWND hWndDialog = ::GetAncestor(hWndEdit, GA_ROOT);
+    const std::vector<HWND> rgBefore = VisibleBoxes(dwProcessId, hWndDialog);
+
+    SSetTextCall* pCall = new SSetTextCall{hWndEdit, text};
+    HANDLE hThread = ::CreateThread(nullptr, 0, SetTextThreadProc, pCall, 0, nullptr);
+    if (!hThread)
+    {
+        SetTextThreadProc(pCall);
+        return;
+    }
+    WaitUntil([&] {
+        if (::WaitForSingleObject(hThread, 0) == WAIT_OBJECT_0)
+            return true;
+        for (HWND hWnd : VisibleBoxes(dwProcessId, hWndDialog))
+            if (std::find(rgBefore.begin(), rgBefore.end(), hWnd) == rgBefore.end())
+                return true;
+        return false;
+    });
+    ::CloseHandle(hThread);
 }
 
 void PressKey(HWND hWndFocus, WORD vk)

@@ -93,6 +93,8 @@ std::vector<HWND> Children(HWND hWndParent);
 
 // User actions, delivered through the target's own message queue.
 void Click(HWND hWndButton);
+// Returns once the program has handled the new text, or as soon as it answered it with a
+// new message box (whose modal loop would otherwise hold the call until the box is gone).
 void SetEditText(HWND hWndEdit, const std::wstring& text);
 void PressKey(HWND hWndFocus, WORD vk);
 
