@@ -209,12 +209,24 @@ void CGraphEdit::QuitGraphEdit()
         // Asked, never forced: a viewer that already ended makes the post fail and the
         // wait return at once.
         ::PostThreadMessageW(m_rgPI.dwThreadId, WM_QUIT, 0, 0);
-        ::WaitForSingleObject(m_rgPI.hThread, kQuitWaitMs);
+        WaitForViewerThread(m_rgPI.hThread);
         ::CloseHandle(m_rgPI.hThread);
     }
     if (m_rgPI.hProcess)
         ::CloseHandle(m_rgPI.hProcess);
     ::ZeroMemory(&m_rgPI, sizeof(m_rgPI));
+}
+
+void CGraphEdit::WaitForViewerThread(HANDLE hThread)
+{
+    // A viewer that is asked to quit may still be connecting to our graph, or releasing
+    // what it holds of it: calls into this apartment, which only this thread can serve.
+    // A plain wait would leave them waiting until the time is up and keep the viewer
+    // alive past it; the apartment's own wait serves them, so the viewer can end in time.
+    DWORD dwIndex = 0;
+    const HRESULT hr = ::CoWaitForMultipleHandles(0, kQuitWaitMs, 1, &hThread, &dwIndex);
+    if (hr == CO_E_NOTINITIALIZED)
+        ::WaitForSingleObject(hThread, kQuitWaitMs);
 }
 
 bool CGraphEdit::FindMainWindow()

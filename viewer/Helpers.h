@@ -32,6 +32,9 @@ private:
     static bool IsProppageRegistered(LPWSTR szProppage_dll);
     HRESULT LoadGraphEdit(LPCWSTR szProppage_dll);
     void QuitGraphEdit();
+    // Waits at most the quit time for the viewer's primary thread to end, serving the
+    // calls that the viewer makes into this apartment meanwhile.
+    static void WaitForViewerThread(HANDLE hThread);
 
     bool FindMainWindow();
     bool WaitWhileHidden();

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs one long session of the tool in the test prefix and prints its figures: Build graph
+# BUILDS times, Show graph SHOWS times, DURATIONS duration changes while playing.
+#   scripts/stress.sh [BUILDS [SHOWS [DURATIONS]]]      (default 1000 200 300)
+# It installs what is missing, builds, and uses a display and a prefix of its own (under
+# the build tree), like the test command. Extra checks: set STRESS_CHECK=1 to fail on a
+# growing working set or more than two viewers alive at once, as the suite's short form does.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$here/build}
+builds=${1:-1000} shows=${2:-200} durations=${3:-300}
+"$here/scripts/install-deps.sh"
+"$here/scripts/build.sh" "$build" >/dev/null
+export WINEPREFIX=$build/stressprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$here/scripts/xvfb.sh"
+bash "$here/standins/prefix/make-prefix.sh" "$build" "$WINEPREFIX" >/dev/null
+check=
+if [ "${STRESS_CHECK:-0}" = 1 ]; then check=--check; fi
+wine "$build/bin/stress.exe" --builds "$builds" --shows "$shows" --durations "$durations" $check

@@ -1,0 +1,36 @@
+// The arithmetic of the stress figures, kept apart from the driving so tests can call it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Durations of one kind of step, in milliseconds.
+class CStepFigures
+{
+public:
+    void Add(double dMs) { m_rgMs.push_back(dMs); }
+    int Count() const { return static_cast<int>(m_rgMs.size()); }
+    // 0 when there are no steps.
+    double Median() const;
+    double Max() const;
+
+private:
+    std::vector<double> m_rgMs;
+};
+
+// The step whose working set is compared with the last: a tenth of the way in, so that
+// start-up allocations are behind it; step 1 for fewer than 10 steps.
+int EarlyStep(int nSteps);
+
+// Growth from early to last in percent; 0 when early is 0 (nothing measured).
+double GrowthPercent(SIZE_T early, SIZE_T last);
+// |growth| <= dPercent; false when early is 0, since then nothing was measured.
+bool WithinPercent(SIZE_T early, SIZE_T last, double dPercent);
+
+// Of the stand-ins' "standin <module>: live objects <n>" debug lines, the last one of each
+// module, in the order the modules first reported.
+std::vector<std::wstring> LastLiveObjectLines(const std::vector<std::wstring>& rgLines);
+// The count of such a line; -1 when the line is not one.
+long LiveObjectsOf(const std::wstring& line);

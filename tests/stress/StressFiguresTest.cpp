@@ -1,0 +1,65 @@
+// The figures that the stress run's verdict rests on: a misread live-object line or a
+// growth check that passes on nothing measured would let a leak through unnoticed.
+#include <gtest/gtest.h>
+
+#include "StressFigures.h"
+
+TEST(StressFigures, LastLiveObjectLineOfEachModule)
+{
+    const std::vector<std::wstring> rgLines = {
+        L"standin standinfilters.dll: live objects 5\n",
+        L"some trace line\n",
+        L"standin grfgraph.dll: live objects 2\n",
+        L"standin standinfilters.dll: live objects 0\n",
+        L"standin grfgraph.dll: live objects 1\n",
+        L"standin standinfilters.dll: live objects 7x\n",   // not a count: ignored
+        L"xstandin grfgraph.dll: live objects 0\n",         // not the line's start: ignored
+    };
+    const std::vector<std::wstring> rgLast = LastLiveObjectLines(rgLines);
+    ASSERT_EQ(2u, rgLast.size());
+    EXPECT_EQ(L"standin standinfilters.dll: live objects 0", rgLast[0]);
+    EXPECT_EQ(L"standin grfgraph.dll: live objects 1", rgLast[1]);
+    EXPECT_EQ(0, LiveObjectsOf(rgLast[0]));
+    EXPECT_EQ(1, LiveObjectsOf(rgLast[1]));
+}
+
+TEST(StressFigures, LiveObjectsOfRejectsWhatIsNoCount)
+{
+    const struct
+    {
+        const wchar_t* pszLine;
+        long nExpected;
+    } kCases[] = {
+        {L"standin x.dll: live objects 12", 12},
+        {L"standin x.dll: live objects 0\r\n", 0},
+        {L"standin x.dll: live objects ", -1},
+        {L"standin x.dll: live objects -3", -1},
+        {L"standin : live objects 3", -1},
+        {L"standin x.dll live objects 3", -1},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(c.nExpected, LiveObjectsOf(c.pszLine)) << testing::PrintToString(std::wstring(c.pszLine));
+}
+
+TEST(StressFigures, GrowthCheckNeedsAMeasurementAndHonoursTheLimitBothWays)
+{
+    EXPECT_TRUE(WithinPercent(1000, 1020, 2.0));
+    EXPECT_TRUE(WithinPercent(1000, 980, 2.0));
+    EXPECT_FALSE(WithinPercent(1000, 1021, 2.0));
+    EXPECT_FALSE(WithinPercent(1000, 979, 2.0));
+    EXPECT_FALSE(WithinPercent(0, 0, 2.0));
+    EXPECT_EQ(1, EarlyStep(5));
+    EXPECT_EQ(20, EarlyStep(200));
+}
+
+TEST(StressFigures, MedianOfOddAndEvenCounts)
+{
+    CStepFigures steps;
+    EXPECT_EQ(0.0, steps.Median());
+    for (double d : {5.0, 1.0, 3.0})
+        steps.Add(d);
+    EXPECT_EQ(3.0, steps.Median());
+    steps.Add(10.0);
+    EXPECT_EQ(4.0, steps.Median());
+    EXPECT_EQ(10.0, steps.Max());
+}

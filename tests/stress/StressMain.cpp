@@ -1,0 +1,405 @@
+// Drives one session of the tool through many repetitions of its user actions and prints
+// what a long session costs: time per step, the tool's working set early and at the end,
+// how many graph viewers were alive at once, what was left running after the tool closed,
+// and the stand-ins' last live-object counts. With --check it also fails (exit code 1) on
+// the things that do not depend on the machine's speed.
+//
+//   stress.exe [--builds N] [--shows M] [--durations K] [--check]
+#include <windows.h>
+#include <objbase.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ToolSession.h"
+#include "StressFigures.h"
+#include "ui/resource.h"
+
+namespace {
+
+const wchar_t kDemoGraph[] = L"C:\\fixtures\\demo.grf";
+const wchar_t kViewerSwitchesKey[] = L"Software\\StandIns\\GraphViewer";
+const wchar_t kViewerReport[] = L"C:\\stress-viewer-report.txt";
+const wchar_t kViewerExe[] = L"graphedt.exe";
+// The longest a Show graph click may block the tool by the design's own waits: the
+// previous viewer's quit (1000 ms), the new one becoming ready (1000 ms), its window
+// becoming visible (100 ms), nine 10-ms pauses for its connect dialog, and the bounded
+// messages to its list box; rounded up for the enumerations and the process start.
+const double kShowClickBoundMs = 3000.0;
+
+struct SOptions
+{
+    int nBuilds = 1000;
+    int nShows = 200;
+    int nDurations = 300;
+    bool bCheck = false;
+};
+
+bool ParseOptions(int argc, wchar_t** argv, SOptions* pOptions)
+{
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::wstring arg = argv[i];
+        if (arg == L"--check")
+            pOptions->bCheck = true;
+        else if (i + 1 < argc && (arg == L"--builds" || arg == L"--shows" || arg == L"--durations"))
+        {
+            const int n = _wtoi(argv[++i]);
+            if (n < 0)
+                return false;
+            (arg == L"--builds" ? pOptions->nBuilds : arg == L"--shows" ? pOptions->nShows : pOptions->nDurations) = n;
+        }
+        else
+            return false;
+    }
+    return true;
+}
+
+double NowMs()
+{
+    static LARGE_INTEGER s_freq = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(s_freq.QuadPart);
+}
+
+SIZE_T WorkingSetKb(DWORD dwProcessId)
+{
+    HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, dwProcessId);
+    if (!hProcess)
+        return 0;
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    SIZE_T cbSet = ::K32GetProcessMemoryInfo(hProcess, &counters, sizeof(counters)) ? counters.WorkingSetSize : 0;
+    ::CloseHandle(hProcess);
+    return cbSet / 1024;
+}
+
+// Calls `visit` with each running viewer's process entry.
+template <class Visit>
+void ForEachViewer(Visit visit)
+{
+    HANDLE hSnap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnap == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL b = ::Process32FirstW(hSnap, &entry); b; b = ::Process32NextW(hSnap, &entry))
+        if (::lstrcmpiW(entry.szExeFile, kViewerExe) == 0)
+            visit(entry);
+    ::CloseHandle(hSnap);
+}
+
+int CountViewers()
+{
+    int n = 0;
+    ForEachViewer([&](const PROCESSENTRY32W&) { ++n; });
+    return n;
+}
+
+void EndViewers()
+{
+    ForEachViewer([](const PROCESSENTRY32W& entry) {
+        HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (!hProcess)
+            return;
+        ::TerminateProcess(hProcess, 1);
+        ::WaitForSingleObject(hProcess, driver::DEFAULT_TIMEOUT_MS);
+        ::CloseHandle(hProcess);
+    });
+}
+
+// Samples the number of running viewers on a thread of its own while the session runs.
+class CViewerWatch
+{
+public:
+    CViewerWatch() : m_hStop(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_nMax(0)
+    {
+        m_hThread = ::CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    }
+    ~CViewerWatch() { Stop(); }
+    void Stop()
+    {
+        if (!m_hThread)
+            return;
+        ::SetEvent(m_hStop);
+        ::WaitForSingleObject(m_hThread, INFINITE);
+        ::CloseHandle(m_hThread);
+        ::CloseHandle(m_hStop);
+        m_hThread = nullptr;
+    }
+    int Max() const { return m_nMax; }
+
+private:
+    static DWORD WINAPI ThreadProc(LPVOID pv)
+    {
+        CViewerWatch* pThis = static_cast<CViewerWatch*>(pv);
+        do
+            pThis->m_nMax = std::max(static_cast<int>(pThis->m_nMax), CountViewers());
+        while (::WaitForSingleObject(pThis->m_hStop, 5) == WAIT_TIMEOUT);
+        return 0;
+    }
+
+    HANDLE m_hStop;
+    HANDLE m_hThread;
+    volatile int m_nMax;
+};
+
+void SetViewerReport(bool bOn)
+{
+    ::DeleteFileW(kViewerReport);
+    if (!bOn)
+    {
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, kViewerSwitchesKey);
+        return;
+    }
+    HKEY hKey = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kViewerSwitchesKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr);
+    ::RegSetValueExW(hKey, L"ReportFile", 0, REG_SZ, reinterpret_cast<const BYTE*>(kViewerReport),
+                     sizeof(kViewerReport));
+    ::RegCloseKey(hKey);
+}
+
+int CountReportLines(const char* pszPrefix)
+{
+    std::ifstream in("C:\\stress-viewer-report.txt");
+    std::string line;
+    int n = 0;
+    while (std::getline(in, line))
+        n += line.rfind(pszPrefix, 0) == 0;
+    return n;
+}
+
+// Presses the button and returns once the dialog's handler returned: a sent click is
+// handled right away by an idle dialog, and its command reaches the handler inside the
+// send, so no message that the handler itself pumps can end the wait early. False when
+// the handler did not return within the deadline (a box it shows holds it, or it hangs).
+bool ClickAndWait(e2e::CToolSession& tool, int nID)
+{
+    DWORD_PTR dwResult = 0;
+    return ::SendMessageTimeoutW(tool.Item(nID), BM_CLICK, 0, 0, SMTO_NORMAL, driver::DEFAULT_TIMEOUT_MS,
+                                 &dwResult) != 0;
+}
+
+// The last outcome line of the viewers' report starts with `prefix`.
+bool LastLineStartsWith(const wchar_t* pszPrefix)
+{
+    std::ifstream in("C:\\stress-viewer-report.txt");
+    std::string line, last;
+    while (std::getline(in, line))
+        if (line.rfind("connected graph=", 0) == 0 || line.rfind("bind-failed", 0) == 0)
+            last = line;
+    return std::wstring(last.begin(), last.end()).rfind(pszPrefix, 0) == 0;
+}
+
+// Any box the tool shows; `expected` is dismissed, anything else is a failure.
+bool HandleBoxes(e2e::CToolSession& tool, const std::wstring& expected, int* pnExpected, int* pnOther)
+{
+    driver::MessageBoxInfo box;
+    bool bAny = false;
+    while (driver::FindMessageBox(tool.Process().ProcessId(), tool.Dialog(), &box))
+    {
+        bAny = true;
+        if (box.text == expected)
+            ++*pnExpected;
+        else
+        {
+            ++*pnOther;
+            std::wprintf(L"unexpected box: %ls\n", box.text.c_str());
+        }
+        driver::DismissMessageBox(box);
+    }
+    return bAny;
+}
+
+void PrintPhase(const wchar_t* pszName, const CStepFigures& steps, SIZE_T kbEarly, int nEarly, SIZE_T kbLast)
+{
+    std::wprintf(L"%-10ls %5d steps  median %8.1f ms  max %8.1f ms  working set %zu KB (step %d) -> %zu KB (last): "
+                 L"%+.2f %%\n",
+                 pszName, steps.Count(), steps.Median(), steps.Max(), kbEarly, nEarly, kbLast,
+                 GrowthPercent(kbEarly, kbLast));
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    SOptions options;
+    if (!ParseOptions(argc, argv, &options))
+    {
+        std::fwprintf(stderr, L"usage: stress.exe [--builds N] [--shows M] [--durations K] [--check]\n");
+        return 2;
+    }
+    ::CoInitialize(nullptr);
+    SetViewerReport(true);
+    std::vector<std::wstring> rgFailures;
+    int nOtherBoxes = 0;
+
+    CViewerWatch watch;
+    DWORD dwExit = 0xFFFFFFFF;
+    std::vector<std::wstring> rgDebugLines;
+    DWORD dwPid = 0;
+    {
+        e2e::CToolSession tool;
+        if (!tool.Started())
+        {
+            std::wprintf(L"the tool did not start\n");
+            return 1;
+        }
+        dwPid = tool.Process().ProcessId();
+        if (!tool.BuildAndWait(kDemoGraph))
+            rgFailures.push_back(L"the demo graph did not build");
+
+        // Build graph, again and again on the same file.
+        CStepFigures builds;
+        SIZE_T kbBuildEarly = 0;
+        const int nBuildEarly = EarlyStep(options.nBuilds);
+        for (int i = 1; i <= options.nBuilds; ++i)
+        {
+            const double dStart = NowMs();
+            const bool bReturned = ClickAndWait(tool, IDC_BTN_BUILD);
+            builds.Add(NowMs() - dStart);
+            if (!bReturned || !tool.Enabled(IDC_BTN_PLAY) || HandleBoxes(tool, L"", &nOtherBoxes, &nOtherBoxes))
+            {
+                rgFailures.push_back(L"build " + std::to_wstring(i) + L" failed");
+                break;
+            }
+            if (i == nBuildEarly)
+                kbBuildEarly = WorkingSetKb(dwPid);
+        }
+        const SIZE_T kbBuildLast = WorkingSetKb(dwPid);
+        if (options.nBuilds > 0)
+            PrintPhase(L"build", builds, kbBuildEarly, nBuildEarly, kbBuildLast);
+
+        // Show graph: each click replaces the viewer of the one before.
+        CStepFigures shows;
+        SIZE_T kbShowEarly = 0;
+        const int nShowEarly = EarlyStep(options.nShows);
+        int nNotConnected = 0;
+        for (int i = 1; i <= options.nShows; ++i)
+        {
+            const double dStart = NowMs();
+            const bool bReturned = ClickAndWait(tool, IDC_BTN_SHOW);
+            shows.Add(NowMs() - dStart);
+            if (!bReturned)
+                rgFailures.push_back(L"show " + std::to_wstring(i) + L" did not return");
+            if (HandleBoxes(tool, L"", &nOtherBoxes, &nOtherBoxes))
+                rgFailures.push_back(L"show " + std::to_wstring(i) + L" showed a box");
+            // The next click at once: the viewer is still connecting to the tool's graph
+            // when it is asked to quit, the hardest case for the tool's quit wait.
+            if (i == nShowEarly)
+                kbShowEarly = WorkingSetKb(dwPid);
+        }
+        // Every viewer came to an outcome before it quit: connected, or found the graph
+        // withdrawn by the next click before it could bind it. The last one connects.
+        int nConnected = 0, nWithdrawn = 0;
+        if (options.nShows > 0)
+        {
+            driver::WaitUntil([&] {
+                nConnected = CountReportLines("connected graph=");
+                nWithdrawn = CountReportLines("bind-failed");
+                return nConnected + nWithdrawn >= options.nShows && nConnected > 0;
+            });
+            nNotConnected = options.nShows - nConnected - nWithdrawn;
+            std::wprintf(L"show       viewers connected: %d; found the graph withdrawn by the next click: %d\n",
+                         nConnected, nWithdrawn);
+            if (!LastLineStartsWith(L"connected graph="))
+                rgFailures.push_back(L"the last viewer did not connect");
+        }
+        const SIZE_T kbShowLast = WorkingSetKb(dwPid);
+        if (options.nShows > 0)
+        {
+            PrintPhase(L"show", shows, kbShowEarly, nShowEarly, kbShowLast);
+            std::wprintf(L"show       slowest click %.1f ms (bound by the tool's own waits: %.0f ms); viewers "
+                         L"without an outcome: %d\n",
+                         shows.Max(), kShowClickBoundMs, nNotConnected);
+            if (nNotConnected > 0)
+                rgFailures.push_back(L"a viewer came to no outcome");
+            if (options.bCheck && !WithinPercent(kbShowEarly, kbShowLast, 2.0))
+                rgFailures.push_back(L"the working set grew over the Show graph clicks");
+        }
+        if (options.bCheck && options.nBuilds > 0 && !WithinPercent(kbBuildEarly, kbBuildLast, 2.0))
+            rgFailures.push_back(L"the working set grew over the builds");
+
+        // Duration changes while the graph plays; the end of the stream starts it again.
+        CStepFigures durations;
+        int nEnds = 0;
+        if (options.nDurations > 0)
+        {
+            tool.Click(IDC_BTN_PLAY);
+            for (int i = 1; i <= options.nDurations; ++i)
+            {
+                const std::wstring text = std::to_wstring((i * 37) % 1001);
+                const double dStart = NowMs();
+                tool.SetText(IDC_EDIT_DURATION, text);
+                tool.Sync();
+                durations.Add(NowMs() - dStart);
+                if (HandleBoxes(tool, L"The end", &nEnds, &nOtherBoxes))
+                    tool.Click(IDC_BTN_PLAY);
+                if (tool.Text(IDC_EDIT_DURATION) != text)
+                {
+                    rgFailures.push_back(L"duration " + text + L" read back as " + tool.Text(IDC_EDIT_DURATION));
+                    break;
+                }
+            }
+            tool.Click(IDC_BTN_STOP);
+            tool.Sync();
+            HandleBoxes(tool, L"The end", &nEnds, &nOtherBoxes);
+            std::wprintf(L"duration   %5d steps  median %8.1f ms  max %8.1f ms  (ends of stream on the way: %d)\n",
+                         durations.Count(), durations.Median(), durations.Max(), nEnds);
+        }
+
+        const double dCloseStart = NowMs();
+        dwExit = tool.CloseAndWait();
+        std::wprintf(L"close      exit code %lu after %.1f ms\n", dwExit, NowMs() - dCloseStart);
+        rgDebugLines = tool.Process().DebugLines();
+    }
+
+    // What the tool's close left behind: viewers still running once a generous deadline
+    // passed (a quitting process may take a moment to be gone).
+    const double dLeftStart = NowMs();
+    driver::WaitUntil([] { return CountViewers() == 0; });
+    const int nLeft = CountViewers();
+    watch.Stop();
+    std::wprintf(L"viewers    at most %d alive at once; %d left after the tool closed (%.0f ms to none)\n", watch.Max(),
+                 nLeft, NowMs() - dLeftStart);
+
+    std::vector<std::wstring> rgLive = LastLiveObjectLines(rgDebugLines);
+    for (const std::wstring& line : rgLive)
+        std::wprintf(L"live       %ls\n", line.c_str());
+
+    if (dwExit != 0)
+        rgFailures.push_back(L"the tool's exit code is not 0");
+    if (nOtherBoxes > 0)
+        rgFailures.push_back(L"unexpected message boxes");
+    if (nLeft != 0)
+        rgFailures.push_back(L"viewers left running after the tool closed");
+    if (options.bCheck && watch.Max() > 2)
+        rgFailures.push_back(L"more than 2 viewers alive at once");
+    if (rgLive.empty())
+        rgFailures.push_back(L"no live-object count from the stand-ins");
+    for (const std::wstring& line : rgLive)
+        if (LiveObjectsOf(line) != 0)
+            rgFailures.push_back(L"objects left alive: " + line);
+
+    // Viewers that a failed run left behind must not outlive it.
+    EndViewers();
+    if (!rgFailures.empty())
+        ::CopyFileW(kViewerReport, L"C:\\stress-viewer-report.failed.txt", FALSE);
+    SetViewerReport(false);
+    ::CoUninitialize();
+    for (const std::wstring& failure : rgFailures)
+        std::wprintf(L"FAILED: %ls\n", failure.c_str());
+    std::wprintf(L"%ls\n", rgFailures.empty() ? L"stress: ok" : L"stress: FAILED");
+    return rgFailures.empty() ? 0 : 1;
+}
