@@ -19,11 +19,14 @@ find "$prefix" -mindepth 1 -delete
 wineboot -i >/dev/null 2>&1
 wineserver -w
 
-# Wine finds no Tahoma of its own here and draws the dialog font with Liberation Sans,
-# whose "Max duration of audio samples" is a pixel wider than its 98-unit label at
-# 96 DPI, so the last word would wrap out of sight. At 120 DPI (125 %) every label of the
-# dialog fits, as it does with Tahoma on Windows.
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f >/dev/null 2>&1
+# The dialog asks for Tahoma. This Wine draws it with Liberation Sans (Wine's own Tahoma
+# in fonts-wine is not searched unless copied into the prefix, and it is wider than
+# Windows' Tahoma: "Max duration of audio samples" fits its 98-unit label at no DPI
+# from 96 to 144). At 96 DPI Liberation Sans gives the dialog exactly the pixel size it has on
+# Windows, but that label is one pixel too narrow and its last word wraps out of sight;
+# 104 DPI is the smallest setting at which every label fits (5 pixels to spare there),
+# so the dialog stays closest to its Windows size with all of its text readable.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 104 /f >/dev/null 2>&1
 wineserver -w
 
 # Drive D: is a folder inside the prefix, so the tool's built-in default graph path

@@ -1,6 +1,8 @@
 // The tool as a user first meets it: its dialog, where it stands, and how it ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -204,6 +206,51 @@ TEST_F(ShellTest, StartsWithThirteenControlsInTabOrderAndFocusOnLoad)
     const DWORD dwWanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     const DWORD dwUnwanted = WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
     EXPECT_EQ(dwWanted, (DWORD)driver::Style(hDlg) & (dwWanted | dwUnwanted));
+}
+
+// A label whose text is wider than its control wraps its last word out of sight (a static
+// control is one line high) or clips it (a button). The dialog's font is made here as the
+// dialog makes it, from the template, on the same display settings.
+TEST_F(ShellTest, EveryLabelAndButtonTextFitsItsControl)
+{
+    ASSERT_TRUE(m_tool.Started());
+    DialogTemplate tmpl;
+    ASSERT_TRUE(LoadDialogTemplate(driver::ProgramFolder() + L"MeridelTest.exe", IDD_MAIN_DIALOG,
+                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &tmpl));
+    HDC hDC = ::GetDC(nullptr);
+    LOGFONTW lf = {};
+    lf.lfHeight = -::MulDiv(tmpl.wPointSize, ::GetDeviceCaps(hDC, LOGPIXELSY), 72);
+    lf.lfWeight = tmpl.wWeight;
+    lf.lfItalic = tmpl.bItalic;
+    lf.lfCharSet = tmpl.bCharSet;
+    ::lstrcpynW(lf.lfFaceName, tmpl.typeface.c_str(), LF_FACESIZE);
+    HFONT hFont = ::CreateFontIndirectW(&lf);
+    HGDIOBJ hOld = ::SelectObject(hDC, hFont);
+    wchar_t szFace[LF_FACESIZE] = {};
+    ::GetTextFaceW(hDC, LF_FACESIZE, szFace);
+
+    int nChecked = 0;
+    for (HWND hWnd : driver::Children(m_tool.Dialog()))
+    {
+        const std::wstring cls = driver::ClassName(hWnd);
+        if (cls != L"Static" && cls != L"Button")
+            continue;
+        std::wstring text = driver::WindowText(hWnd);
+        text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
+        SIZE size = {};
+        ::GetTextExtentPoint32W(hDC, text.c_str(), static_cast<int>(text.size()), &size);
+        RECT rc = {};
+        ::GetClientRect(hWnd, &rc);
+        // A push button draws its text inside its edges.
+        const int cxRoom = rc.right - (cls == L"Button" ? 2 * ::GetSystemMetrics(SM_CXEDGE) : 0);
+        EXPECT_LE(size.cx, cxRoom) << ::testing::PrintToString(text) << " in " << ::testing::PrintToString(szFace)
+                                   << " at " << ::GetDeviceCaps(hDC, LOGPIXELSY) << " DPI";
+        ++nChecked;
+    }
+    EXPECT_EQ(10, nChecked);
+    ::SelectObject(hDC, hOld);
+    ::DeleteObject(hFont);
+    ::ReleaseDC(nullptr, hDC);
 }
 
 TEST_F(ShellTest, InitialStateHasDefaultPathZeroAndGraphControlsDisabled)
