@@ -46,6 +46,68 @@ bool HasForeignOwnedWindow(DWORD dwToolPid)
     return found.bFound;
 }
 
+BOOL CALLBACK AnyUpdatePendingProc(HWND hWnd, LPARAM lParam)
+{
+    if (::GetUpdateRect(hWnd, nullptr, FALSE))
+        *reinterpret_cast<bool*>(lParam) = true;
+    return TRUE;
+}
+
+// Whether the window or any of its children still waits to be painted.
+bool UpdatePending(HWND hWnd)
+{
+    bool bPending = ::GetUpdateRect(hWnd, nullptr, FALSE) != FALSE;
+    ::EnumChildWindows(hWnd, AnyUpdatePendingProc, reinterpret_cast<LPARAM>(&bPending));
+    return bPending;
+}
+
+// Waits until the window has settled on screen: the same place and size on two looks in a
+// row (the window manager may still move or frame it) and nothing of it left to paint.
+void WaitUntilPainted(HWND hWnd)
+{
+    RECT rcLast = {};
+    driver::WaitUntil([&] {
+        RECT rc = {};
+        ::GetWindowRect(hWnd, &rc);
+        const bool bSettled = ::EqualRect(&rc, &rcLast) && !UpdatePending(hWnd);
+        rcLast = rc;
+        return bSettled;
+    });
+}
+
+// Every visible window of the tool has settled on screen.
+void WaitUntilToolPainted(DWORD dwToolPid)
+{
+    for (HWND hWnd : driver::TopLevelWindows(dwToolPid))
+        if (::IsWindowVisible(hWnd))
+            WaitUntilPainted(hWnd);
+}
+
+// The visible top-level window of another process whose caption starts with `prefix`.
+struct ForeignCaption
+{
+    DWORD dwToolPid;
+    const wchar_t* pszPrefix;
+    HWND hWnd;
+};
+
+BOOL CALLBACK FindForeignCaptionProc(HWND hWnd, LPARAM lParam)
+{
+    ForeignCaption* p = reinterpret_cast<ForeignCaption*>(lParam);
+    DWORD dwPid = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwPid);
+    if (dwPid != p->dwToolPid && ::IsWindowVisible(hWnd) && driver::WindowText(hWnd).rfind(p->pszPrefix, 0) == 0)
+        p->hWnd = hWnd;
+    return p->hWnd == nullptr;
+}
+
+HWND FindForeignWindow(DWORD dwToolPid, const wchar_t* pszCaptionPrefix)
+{
+    ForeignCaption found = {dwToolPid, pszCaptionPrefix, nullptr};
+    ::EnumWindows(FindForeignCaptionProc, reinterpret_cast<LPARAM>(&found));
+    return found.hWnd;
+}
+
 int Fail(const char* pszWhat)
 {
     std::printf("FAILED %s\n", pszWhat);
@@ -63,6 +125,7 @@ int main()
     HWND hDlg = driver::WaitForDialog(tool.ProcessId(), c_szCaption);
     if (!hDlg)
         return Fail("to find the dialog");
+    WaitUntilToolPainted(tool.ProcessId());
     Step("start");
 
     driver::Click(::GetDlgItem(hDlg, IDC_BTN_BUILD));
@@ -73,9 +136,11 @@ int main()
             Step("build-failed");
         return Fail("to build the demo graph");
     }
+    WaitUntilToolPainted(tool.ProcessId());
     Step("built");
 
     driver::SetEditText(::GetDlgItem(hDlg, IDC_EDIT_DURATION), L"250");
+    WaitUntilToolPainted(tool.ProcessId());
     Step("duration");
 
     driver::Click(::GetDlgItem(hDlg, IDC_BTN_PLAY));
@@ -85,6 +150,7 @@ int main()
     driver::MessageBoxInfo box;
     if (!driver::WaitForMessageBox(tool.ProcessId(), hDlg, &box, 60000))
         return Fail("to see the end of the stream");
+    WaitUntilPainted(box.hWnd);
     Step("the-end");
     driver::DismissMessageBox(box);
 
@@ -100,9 +166,9 @@ int main()
         bSeenDialog = bSeenDialog || bDialogUp;
         return bSeenDialog && !bDialogUp;
     }, 15000);
-    // Under Wine the viewer's window is redrawn on screen only a few seconds after its
-    // dialog has gone; let the picture catch up.
-    ::Sleep(5000);
+    // The picture once the viewer has redrawn what its dialog covered.
+    if (HWND hWndViewer = FindForeignWindow(tool.ProcessId(), L"Graph Viewer"))
+        WaitUntilPainted(hWndViewer);
     Step("viewer");
 
     ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
