@@ -5,6 +5,10 @@
 
 namespace {
 
+// The first few Show graph clicks set up the process's COM links to the viewers; they are
+// behind this many steps of any kind.
+const int kWarmUpSteps = 5;
+
 const wchar_t kLivePrefix[] = L"standin ";
 const wchar_t kLiveMarker[] = L": live objects ";
 
@@ -36,9 +40,24 @@ double CStepFigures::Max() const
     return m_rgMs.empty() ? 0.0 : *std::max_element(m_rgMs.begin(), m_rgMs.end());
 }
 
+SIZE_T CWorkingSetTrack::FloorFrom(int nStep) const
+{
+    if (nStep < 1 || nStep > Count())
+        return 0;
+    const auto first = m_rgKb.begin() + (nStep - 1);
+    const auto last = first + std::min(kFloorSteps, Count() - (nStep - 1));
+    return *std::min_element(first, last);
+}
+
+SIZE_T CWorkingSetTrack::LastFloor() const
+{
+    return FloorFrom(std::max(1, Count() - kFloorSteps + 1));
+}
+
 int EarlyStep(int nSteps)
 {
-    return nSteps < 10 ? 1 : nSteps / 10;
+    const int nStep = nSteps / 10;
+    return nStep >= kWarmUpSteps ? nStep : (nSteps < kWarmUpSteps ? (nSteps > 0 ? nSteps : 1) : kWarmUpSteps);
 }
 
 double GrowthPercent(SIZE_T early, SIZE_T last)

@@ -20,8 +20,29 @@ private:
     std::vector<double> m_rgMs;
 };
 
-// The step whose working set is compared with the last: a tenth of the way in, so that
-// start-up allocations are behind it; step 1 for fewer than 10 steps.
+// The tool's working set after each step, in KB. A single reading catches whatever was
+// passing through at that moment (a viewer reading the graph, a worker thread's stack), so
+// the figures compared are floors: the least of a few steps in a row, which a leak lifts
+// and a passing peak does not.
+class CWorkingSetTrack
+{
+public:
+    void Add(SIZE_T kb) { m_rgKb.push_back(kb); }
+    // The least reading of kFloorSteps steps from nStep (1-based) on; 0 when none is there.
+    SIZE_T FloorFrom(int nStep) const;
+    // The least reading of the last kFloorSteps steps.
+    SIZE_T LastFloor() const;
+    int Count() const { return static_cast<int>(m_rgKb.size()); }
+
+    static constexpr int kFloorSteps = 5;
+
+private:
+    std::vector<SIZE_T> m_rgKb;
+};
+
+// The step whose working set is compared with the last: a tenth of the way in, but never
+// before step 5 (the last step when there are fewer), so that start-up allocations are
+// behind it.
 int EarlyStep(int nSteps);
 
 // Growth from early to last in percent; 0 when early is 0 (nothing measured).

@@ -48,8 +48,10 @@ TEST(StressFigures, GrowthCheckNeedsAMeasurementAndHonoursTheLimitBothWays)
     EXPECT_FALSE(WithinPercent(1000, 1021, 2.0));
     EXPECT_FALSE(WithinPercent(1000, 979, 2.0));
     EXPECT_FALSE(WithinPercent(0, 0, 2.0));
-    EXPECT_EQ(1, EarlyStep(5));
+    EXPECT_EQ(3, EarlyStep(3));
+    EXPECT_EQ(5, EarlyStep(20));
     EXPECT_EQ(20, EarlyStep(200));
+    EXPECT_EQ(100, EarlyStep(1000));
 }
 
 TEST(StressFigures, MedianOfOddAndEvenCounts)
@@ -62,4 +64,19 @@ TEST(StressFigures, MedianOfOddAndEvenCounts)
     steps.Add(10.0);
     EXPECT_EQ(4.0, steps.Median());
     EXPECT_EQ(10.0, steps.Max());
+}
+
+TEST(StressFigures, WorkingSetFloorsIgnoreAPassingPeakButNotALeak)
+{
+    CWorkingSetTrack peak, leak;
+    for (SIZE_T kb : {100, 100, 100, 100, 100, 100, 130, 100, 100, 100, 100, 100})
+        peak.Add(kb);
+    for (SIZE_T kb : {100, 100, 100, 100, 100, 100, 110, 110, 110, 110, 110, 110})
+        leak.Add(kb);
+    EXPECT_EQ(100u, peak.FloorFrom(1));
+    EXPECT_EQ(100u, peak.LastFloor());
+    EXPECT_EQ(110u, leak.LastFloor());
+    EXPECT_FALSE(WithinPercent(leak.FloorFrom(2), leak.LastFloor(), 2.0));
+    EXPECT_EQ(0u, CWorkingSetTrack().LastFloor());
+    EXPECT_EQ(0u, peak.FloorFrom(13));
 }

@@ -213,8 +213,8 @@ bool HandleBoxes(e2e::CToolSession& tool, const std::wstring& expected, int* pnE
 
 void PrintPhase(const wchar_t* pszName, const CStepFigures& steps, SIZE_T kbEarly, int nEarly, SIZE_T kbLast)
 {
-    std::wprintf(L"%-10ls %5d steps  median %8.1f ms  max %8.1f ms  working set %zu KB (step %d) -> %zu KB (last): "
-                 L"%+.2f %%\n",
+    std::wprintf(L"%-10ls %5d steps  median %8.1f ms  max %8.1f ms  working set %zu KB (least of 5 from step %d) -> "
+                 L"%zu KB (least of the last 5): %+.2f %%\n",
                  pszName, steps.Count(), steps.Median(), steps.Max(), kbEarly, nEarly, kbLast,
                  GrowthPercent(kbEarly, kbLast));
 }
@@ -251,7 +251,7 @@ int wmain(int argc, wchar_t** argv)
 
         // Build graph, again and again on the same file.
         CStepFigures builds;
-        SIZE_T kbBuildEarly = 0;
+        CWorkingSetTrack buildSets;
         const int nBuildEarly = EarlyStep(options.nBuilds);
         for (int i = 1; i <= options.nBuilds; ++i)
         {
@@ -263,16 +263,15 @@ int wmain(int argc, wchar_t** argv)
                 rgFailures.push_back(L"build " + std::to_wstring(i) + L" failed");
                 break;
             }
-            if (i == nBuildEarly)
-                kbBuildEarly = WorkingSetKb(dwPid);
+            buildSets.Add(WorkingSetKb(dwPid));
         }
-        const SIZE_T kbBuildLast = WorkingSetKb(dwPid);
+        const SIZE_T kbBuildEarly = buildSets.FloorFrom(nBuildEarly), kbBuildLast = buildSets.LastFloor();
         if (options.nBuilds > 0)
             PrintPhase(L"build", builds, kbBuildEarly, nBuildEarly, kbBuildLast);
 
         // Show graph: each click replaces the viewer of the one before.
         CStepFigures shows;
-        SIZE_T kbShowEarly = 0;
+        CWorkingSetTrack showSets;
         const int nShowEarly = EarlyStep(options.nShows);
         for (int i = 1; i <= options.nShows; ++i)
         {
@@ -285,8 +284,7 @@ int wmain(int argc, wchar_t** argv)
                 rgFailures.push_back(L"show " + std::to_wstring(i) + L" showed a box");
             // The next click at once: the viewer is still connecting to the tool's graph
             // when it is asked to quit, the hardest case for the tool's quit wait.
-            if (i == nShowEarly)
-                kbShowEarly = WorkingSetKb(dwPid);
+            showSets.Add(WorkingSetKb(dwPid));
         }
         // What became of each viewer: connected; found the graph withdrawn by the next
         // click before it could bind it; or never got the tool's selection because its
@@ -304,7 +302,7 @@ int wmain(int argc, wchar_t** argv)
                          L"given up on: %d\n",
                          nConnected, nWithdrawn, options.nShows - nConnected - nWithdrawn);
         }
-        const SIZE_T kbShowLast = WorkingSetKb(dwPid);
+        const SIZE_T kbShowEarly = showSets.FloorFrom(nShowEarly), kbShowLast = showSets.LastFloor();
         if (options.nShows > 0)
         {
             PrintPhase(L"show", shows, kbShowEarly, nShowEarly, kbShowLast);
