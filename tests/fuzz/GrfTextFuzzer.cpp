@@ -40,6 +40,32 @@ HRESULT ParseCopy(const BYTE* pbData, size_t cbData, CGrfGraphDesc& graph, size_
     std::vector<BYTE> vecCopy(pbData, pbData + cbData);
     return ParseGrfText(vecCopy.data(), vecCopy.size(), graph, pcbPosition);
 }
+bool IsWhitespaceUnit(const BYTE* pbUnit)
+{
+    return pbUnit[1] == 0 && (pbUnit[0] == ' ' || pbUnit[0] == '\t' || pbUnit[0] == '\r' || pbUnit[0] == '\n');
+}
+
+// The reader decides from what it has read, never from where the data ends: the same text
+// one byte shorter either ends before the graph does, or is decided the same way. The one
+// exception is a graph accepted with END at the very end of the shorter text, refused
+// when the longer one glues a code unit other than whitespace to END (another word).
+void CheckOneByteShorter(const BYTE* pbData, size_t cbData, HRESULT hr, const CGrfGraphDesc& graph, size_t cbPosition)
+{
+    if (cbData == 0)
+        return;
+    CGrfGraphDesc shorter;
+    size_t cbShorter = 0;
+    HRESULT hrShorter = ParseCopy(pbData, cbData - 1, shorter, &cbShorter);
+    if (hrShorter == VFW_E_FILE_TOO_SHORT)
+        return;
+    if (hrShorter == S_OK && hr == VFW_E_INVALID_FILE_FORMAT && cbShorter + 2 == cbData &&
+        !IsWhitespaceUnit(pbData + cbShorter))
+        return;
+    if (hrShorter != hr)
+        Fail("one byte more changes a decided result", hrShorter, cbShorter, cbData - 1);
+    if (hr == S_OK && (cbShorter != cbPosition || !(shorter == graph)))
+        Fail("one byte more changes the accepted graph", hr, cbShorter, cbData - 1);
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pbData, size_t cbData)
@@ -51,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pbData, size_t cbData)
         Fail("a result the reader does not document", hr, cbPosition, cbData);
     if (cbPosition > cbData)
         Fail("the reported position is past the data", hr, cbPosition, cbData);
+    CheckOneByteShorter(pbData, cbData, hr, graph, cbPosition);
     if (hr != S_OK)
         return 0;
 
