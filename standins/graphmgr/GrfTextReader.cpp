@@ -30,14 +30,14 @@ wchar_t CGrfTextReader::Peek() const
 wchar_t CGrfTextReader::Take()
 {
     wchar_t ch = Peek();
-    m_cbPos += sizeof(wchar_t);
+    m_cbPos += kCbGrfCodeUnit;
     return ch;
 }
 
 void CGrfTextReader::SkipWhitespace()
 {
     while (!AtEnd() && IsWhitespace(Peek()))
-        m_cbPos += sizeof(wchar_t);
+        m_cbPos += kCbGrfCodeUnit;
 }
 
 bool CGrfTextReader::NextIsDigit()
@@ -185,7 +185,7 @@ HRESULT CGrfTextReader::ReadBlob(std::vector<BYTE>* pvecBytes)
         return S_OK;
 
     // ReadNumber left us on the single separator that comes before the bytes.
-    m_cbPos += sizeof(wchar_t);
+    m_cbPos += kCbGrfCodeUnit;
     if (ullSize > m_cbData - m_cbPos)
         return VFW_E_FILE_TOO_SHORT;
     pvecBytes->assign(m_pbData + m_cbPos, m_pbData + m_cbPos + ullSize);

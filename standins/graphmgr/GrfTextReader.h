@@ -7,13 +7,17 @@
 #include <string>
 #include <vector>
 
+// Bytes per code unit of the text. Not sizeof(wchar_t): the reader is also built where
+// wchar_t is four bytes wide, and the text is UTF-16 there too.
+constexpr size_t kCbGrfCodeUnit = 2;
+
 class CGrfTextReader
 {
 public:
     CGrfTextReader(const BYTE* pbData, size_t cbData);
 
     size_t Position() const { return m_cbPos; }
-    bool AtEnd() const { return m_cbData - m_cbPos < sizeof(wchar_t); }
+    bool AtEnd() const { return m_cbData - m_cbPos < kCbGrfCodeUnit; }
     // The next code unit; only valid when !AtEnd().
     wchar_t Peek() const;
 
