@@ -30,9 +30,15 @@ extern const atl::CTraceCategory atlTraceWindowing;
 #define ATLASSERT_MSG(expr, msg) \
     ((expr) ? (void)0 : ::atl::AssertFailed(__FILE__, __LINE__, (msg)))
 #else
-#define ATLTRACE2(category, level, ...) ((void)0)
-#define ATLASSERT(expr) ((void)0)
-#define ATLASSERT_MSG(expr, msg) ((void)0)
+namespace atl {
+// Never called: it only gives a trace line's arguments a type in the release form below.
+int TraceArguments(const CTraceCategory& category, int nLevel, const wchar_t* pszFormat, ...);
+} // namespace atl
+// Left out of a release build, but their operands still count as used (unevaluated), so a
+// result kept only for an assertion or a trace line does not become a warning there.
+#define ATLTRACE2(category, level, ...) ((void)sizeof(::atl::TraceArguments((category), (level), __VA_ARGS__)))
+#define ATLASSERT(expr) ((void)sizeof(!(expr)))
+#define ATLASSERT_MSG(expr, msg) ((void)sizeof(!(expr)), (void)sizeof(msg))
 #endif
 
 // A report at a failure point: always raised when reached.

@@ -7,15 +7,45 @@
 
 namespace
 {
-// COM identity: two pointers name the same object when their IUnknowns are equal.
-bool IsSameObject(IUnknown* pA, IUnknown* pB)
+// COM identity: an object's IUnknown, or null when it will not give one.
+IUnknown* IdentityOf(IUnknown* p)
 {
-    CComRef<IUnknown> spA, spB;
-    if (!pA || !pB || FAILED(pA->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&spA))) ||
-        FAILED(pB->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&spB))))
-        return false;
-    return spA.Get() == spB.Get();
+    CComRef<IUnknown> spUnknown;
+    if (!p || FAILED(p->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&spUnknown))))
+        return nullptr;
+    // Only compared, never called: the graph keeps the object alive while it is described.
+    return spUnknown.Get();
 }
+
+// The graph's filters by COM identity, so that a peer or a clock finds its filter's id
+// without comparing it against every filter in turn (a graph may hold thousands).
+class CFilterIds
+{
+public:
+    explicit CFilterIds(const std::vector<CComRef<IBaseFilter>>& vecFilters)
+    {
+        for (size_t i = 0; i < vecFilters.size(); ++i)
+        {
+            IUnknown* pIdentity = IdentityOf(vecFilters[i]);
+            if (pIdentity)
+                m_vecIds.push_back({pIdentity, static_cast<DWORD>(i + 1)});
+        }
+        std::sort(m_vecIds.begin(), m_vecIds.end());
+    }
+
+    // The 1-based position of the object among the filters, 0 when it is none of them.
+    DWORD IdOf(IUnknown* pObject) const
+    {
+        IUnknown* pIdentity = IdentityOf(pObject);
+        if (!pIdentity)
+            return 0;
+        auto it = std::lower_bound(m_vecIds.begin(), m_vecIds.end(), std::make_pair(pIdentity, DWORD(0)));
+        return it != m_vecIds.end() && it->first == pIdentity ? it->second : 0;
+    }
+
+private:
+    std::vector<std::pair<IUnknown*, DWORD>> m_vecIds;
+};
 
 HRESULT ListFilters(IFilterGraph* pGraph, std::vector<CComRef<IBaseFilter>>& vecFilters)
 {
@@ -139,17 +169,8 @@ HRESULT PinName(IPin* pPin, std::wstring& strName, IBaseFilter** ppOwner)
     return S_OK;
 }
 
-DWORD FilterId(const std::vector<CComRef<IBaseFilter>>& vecFilters, IUnknown* pFilter)
-{
-    for (size_t i = 0; i < vecFilters.size(); ++i)
-    {
-        if (IsSameObject(vecFilters[i], pFilter))
-            return static_cast<DWORD>(i + 1);
-    }
-    return 0;
-}
-
-HRESULT DescribeConnections(const std::vector<CComRef<IBaseFilter>>& vecFilters, CGrfGraphDesc& graph)
+HRESULT DescribeConnections(const std::vector<CComRef<IBaseFilter>>& vecFilters, const CFilterIds& ids,
+                            CGrfGraphDesc& graph)
 {
     for (size_t i = 0; i < vecFilters.size(); ++i)
     {
@@ -174,7 +195,7 @@ HRESULT DescribeConnections(const std::vector<CComRef<IBaseFilter>>& vecFilters,
                 hr = PinName(spPeer, connection.m_strInPin, &spPeerFilter);
             if (FAILED(hr))
                 return hr;
-            connection.m_dwInId = FilterId(vecFilters, spPeerFilter);
+            connection.m_dwInId = ids.IdOf(spPeerFilter);
             // A peer outside this graph cannot be written down; the link is left out.
             if (connection.m_dwInId == 0)
                 continue;
@@ -191,8 +212,7 @@ HRESULT DescribeConnections(const std::vector<CComRef<IBaseFilter>>& vecFilters,
     return S_OK;
 }
 
-HRESULT DescribeClock(IFilterGraph* pGraph, const std::vector<CComRef<IBaseFilter>>& vecFilters,
-                      CGrfClockDesc& clock)
+HRESULT DescribeClock(IFilterGraph* pGraph, const CFilterIds& ids, CGrfClockDesc& clock)
 {
     clock = CGrfClockDesc();
     CComRef<IMediaFilter> spMediaFilter;
@@ -203,7 +223,7 @@ HRESULT DescribeClock(IFilterGraph* pGraph, const std::vector<CComRef<IBaseFilte
         return S_OK;
 
     clock.m_bRequired = true;
-    clock.m_dwFilterId = FilterId(vecFilters, spClock);
+    clock.m_dwFilterId = ids.IdOf(spClock);
     if (clock.m_dwFilterId != 0)
         return S_OK;
     CComRef<IPersist> spPersist;
@@ -235,8 +255,9 @@ HRESULT DescribeGraph(IFilterGraph* pGraph, bool bClearFilterDirty, CGrfGraphDes
             return hr;
         graph.m_vecFilters.push_back(filter);
     }
-    hr = DescribeConnections(vecFilters, graph);
+    CFilterIds ids(vecFilters);
+    hr = DescribeConnections(vecFilters, ids, graph);
     if (SUCCEEDED(hr))
-        hr = DescribeClock(pGraph, vecFilters, graph.m_clock);
+        hr = DescribeClock(pGraph, ids, graph.m_clock);
     return hr;
 }

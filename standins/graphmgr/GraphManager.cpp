@@ -1,6 +1,7 @@
 #include "GraphManager.h"
 
 #include <new>
+#include <utility>
 
 #include "GraphDescriber.h"
 #include "GraphRebuilder.h"
@@ -25,23 +26,40 @@ private:
     CRITICAL_SECTION& m_cs;
 };
 
+// The bytes left in the stream when it can tell (one byte more, so that a stream holding
+// more than it said is still read on), or a chunk size when it cannot.
+ULONG FirstChunk(IStream* pStm, ULONG cbChunk)
+{
+    STATSTG stat = {};
+    LARGE_INTEGER liZero = {};
+    ULARGE_INTEGER uliPosition = {};
+    if (FAILED(pStm->Stat(&stat, STATFLAG_NONAME)) || FAILED(pStm->Seek(liZero, STREAM_SEEK_CUR, &uliPosition)) ||
+        stat.cbSize.QuadPart < uliPosition.QuadPart || stat.cbSize.QuadPart - uliPosition.QuadPart >= kMaxGraphText)
+        return cbChunk;
+    return static_cast<ULONG>(stat.cbSize.QuadPart - uliPosition.QuadPart) + 1;
+}
+
 HRESULT ReadWholeStream(IStream* pStm, std::vector<BYTE>& vecData)
 {
-    const ULONG kChunk = 64 * 1024;
     vecData.clear();
+    // Sized to the stream where possible: a small graph's text then costs one buffer of its
+    // own size instead of a fixed chunk.
+    ULONG cbChunk = FirstChunk(pStm, 64 * 1024);
     for (;;)
     {
         size_t cbOld = vecData.size();
         if (cbOld >= kMaxGraphText)
             return E_OUTOFMEMORY;
-        vecData.resize(cbOld + kChunk);
+        vecData.resize(cbOld + cbChunk);
         ULONG cbRead = 0;
-        HRESULT hr = pStm->Read(vecData.data() + cbOld, kChunk, &cbRead);
+        HRESULT hr = pStm->Read(vecData.data() + cbOld, cbChunk, &cbRead);
         if (FAILED(hr))
             return hr;
         vecData.resize(cbOld + cbRead);
-        if (hr == S_FALSE || cbRead == 0)
+        // Fewer bytes than asked for: the stream has reached its end.
+        if (hr == S_FALSE || cbRead < cbChunk)
             return S_OK;
+        cbChunk = 64 * 1024;
     }
 }
 
@@ -160,9 +178,8 @@ STDMETHODIMP CGraphManager::GetClassID(CLSID* pClassID)
     return S_OK;
 }
 
-HRESULT CGraphManager::ComposeText(bool bClearFilterDirty, std::vector<BYTE>& vecText)
+HRESULT CGraphManager::ComposeText(bool bClearFilterDirty, CGrfGraphDesc& graph, std::vector<BYTE>& vecText)
 {
-    CGrfGraphDesc graph;
     HRESULT hr = DescribeGraph(m_pGraph, bClearFilterDirty, graph);
     if (FAILED(hr))
         return hr;
@@ -174,14 +191,11 @@ STDMETHODIMP CGraphManager::IsDirty()
     CLockGuard lock(m_cs);
     try
     {
+        CGrfGraphDesc now;
         std::vector<BYTE> vecNow;
-        if (FAILED(ComposeText(false, vecNow)))
+        if (FAILED(ComposeText(false, now, vecNow)))
             return S_OK;  // cannot tell: assume there is something to save
-        if (m_bHaveSnapshot)
-            return vecNow == m_vecSnapshot ? S_FALSE : S_OK;
-        std::vector<BYTE> vecEmpty;
-        WriteGrfText(CGrfGraphDesc(), vecEmpty);
-        return vecNow == vecEmpty ? S_FALSE : S_OK;
+        return now == (m_bHaveSnapshot ? m_snapshot : CGrfGraphDesc()) ? S_FALSE : S_OK;
     }
     catch (const std::bad_alloc&)
     {
@@ -211,9 +225,9 @@ HRESULT CGraphManager::LoadLocked(IStream* pStm)
     hr = RebuildGraph(m_pGraph, graph);
     if (FAILED(hr))
         return hr;
-    std::vector<BYTE> vecNow;
-    m_bHaveSnapshot = SUCCEEDED(ComposeText(false, vecNow));
-    m_vecSnapshot.swap(vecNow);
+    CGrfGraphDesc now;
+    m_bHaveSnapshot = SUCCEEDED(DescribeGraph(m_pGraph, false, now));
+    m_snapshot = std::move(now);
     return S_OK;
 }
 
@@ -234,8 +248,9 @@ STDMETHODIMP CGraphManager::Load(IStream* pStm)
 
 HRESULT CGraphManager::SaveLocked(IStream* pStm, bool bClearDirty)
 {
+    CGrfGraphDesc graph;
     std::vector<BYTE> vecText;
-    HRESULT hr = ComposeText(bClearDirty, vecText);
+    HRESULT hr = ComposeText(bClearDirty, graph, vecText);
     if (FAILED(hr))
         return hr;
     hr = WriteAll(pStm, vecText);
@@ -244,7 +259,7 @@ HRESULT CGraphManager::SaveLocked(IStream* pStm, bool bClearDirty)
     if (bClearDirty)
     {
         m_bHaveSnapshot = true;
-        m_vecSnapshot.swap(vecText);
+        m_snapshot = std::move(graph);
     }
     return S_OK;
 }
@@ -271,8 +286,9 @@ STDMETHODIMP CGraphManager::GetSizeMax(ULARGE_INTEGER* pcbSize)
     CLockGuard lock(m_cs);
     try
     {
+        CGrfGraphDesc graph;
         std::vector<BYTE> vecText;
-        HRESULT hr = ComposeText(false, vecText);
+        HRESULT hr = ComposeText(false, graph, vecText);
         if (FAILED(hr))
             return hr;
         pcbSize->QuadPart = vecText.size();

@@ -10,6 +10,7 @@
 
 #include "ComRef.h"
 #include "DShowTypes.h"
+#include "GrfGraphDesc.h"
 
 class CGraphManager final : public IPersistStream
 {
@@ -38,8 +39,9 @@ private:
     CGraphManager& operator=(const CGraphManager&) = delete;
 
     HRESULT CreateInner();
-    // The current graph as text; bClearFilterDirty goes on to the filters' own Save.
-    HRESULT ComposeText(bool bClearFilterDirty, std::vector<BYTE>& vecText);
+    // The current graph, described and as text; bClearFilterDirty goes on to the filters'
+    // own Save.
+    HRESULT ComposeText(bool bClearFilterDirty, CGrfGraphDesc& graph, std::vector<BYTE>& vecText);
     HRESULT LoadLocked(IStream* pStm);
     HRESULT SaveLocked(IStream* pStm, bool bClearDirty);
 
@@ -52,8 +54,10 @@ private:
     IFilterGraph* m_pGraph = nullptr;
 
     CRITICAL_SECTION m_cs;
-    // The graph's text at the last Load or clearing Save; IsDirty compares against it.
-    // Before either, the graph counts as clean while it is still empty.
+    // The graph as described at the last Load or clearing Save; IsDirty compares against
+    // it. Two descriptions are equal exactly when their texts are, and keeping the
+    // description spares Load writing a text nobody reads. Before either, the graph counts
+    // as clean while it is still empty.
     bool m_bHaveSnapshot = false;
-    std::vector<BYTE> m_vecSnapshot;
+    CGrfGraphDesc m_snapshot;
 };

@@ -1,24 +1,20 @@
 #include "GraphRebuilder.h"
 
+#include <unordered_map>
+
 #include "ComRef.h"
 #include "GrfMediaType.h"
+#include "LinkCycles.h"
 
 namespace
 {
-struct CBuiltFilter
-{
-    DWORD m_dwId;
-    CComRef<IBaseFilter> m_spFilter;
-};
+// The filters built so far, by their id in the file.
+typedef std::unordered_map<DWORD, CComRef<IBaseFilter>> CBuiltFilters;
 
-IBaseFilter* FindBuilt(const std::vector<CBuiltFilter>& vecBuilt, DWORD dwId)
+IBaseFilter* FindBuilt(const CBuiltFilters& mapBuilt, DWORD dwId)
 {
-    for (const CBuiltFilter& built : vecBuilt)
-    {
-        if (built.m_dwId == dwId)
-            return built.m_spFilter;
-    }
-    return nullptr;
+    auto it = mapBuilt.find(dwId);
+    return it == mapBuilt.end() ? nullptr : it->second.Get();
 }
 
 HRESULT LoadPersistedData(IBaseFilter* pFilter, const std::vector<BYTE>& vecData)
@@ -63,7 +59,7 @@ HRESULT SetFile(IBaseFilter* pFilter, const CGrfFilterDesc& desc)
 
 // Adds the filter to the graph before anything else is done to it, so that a later step
 // failing leaves it in the graph like everything built before.
-HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, std::vector<CBuiltFilter>& vecBuilt)
+HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, CBuiltFilters& mapBuilt)
 {
     CComRef<IBaseFilter> spFilter;
     HRESULT hr = CoCreateInstance(desc.m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
@@ -73,7 +69,7 @@ HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, std::vecto
     hr = pGraph->AddFilter(spFilter, desc.m_strName.c_str());
     if (FAILED(hr))
         return hr;
-    vecBuilt.push_back(CBuiltFilter{desc.m_dwId, spFilter});
+    mapBuilt[desc.m_dwId] = spFilter;
 
     hr = SetFile(spFilter, desc);
     if (SUCCEEDED(hr) && !desc.m_vecData.empty())
@@ -116,10 +112,13 @@ HRESULT FindPinByName(IBaseFilter* pFilter, const std::wstring& strName, PIN_DIR
     return VFW_E_NOT_FOUND;
 }
 
-HRESULT BuildConnection(IFilterGraph* pGraph, const CGrfConnectionDesc& desc, const std::vector<CBuiltFilter>& vecBuilt)
+// Pin to pin rather than through the graph's ConnectDirect, whose own check against
+// cycles walks the whole chain upstream of every link (see LinkCycles.h); the rule is the
+// same and so is the call the pins receive.
+HRESULT BuildConnection(const CGrfConnectionDesc& desc, const CBuiltFilters& mapBuilt, CLinkCycles& cycles)
 {
-    IBaseFilter* pOutFilter = FindBuilt(vecBuilt, desc.m_dwOutId);
-    IBaseFilter* pInFilter = FindBuilt(vecBuilt, desc.m_dwInId);
+    IBaseFilter* pOutFilter = FindBuilt(mapBuilt, desc.m_dwOutId);
+    IBaseFilter* pInFilter = FindBuilt(mapBuilt, desc.m_dwInId);
     if (!pOutFilter || !pInFilter)
         return VFW_E_NOT_FOUND;
 
@@ -129,11 +128,16 @@ HRESULT BuildConnection(IFilterGraph* pGraph, const CGrfConnectionDesc& desc, co
         hr = FindPinByName(pInFilter, desc.m_strInPin, PINDIR_INPUT, spIn);
     if (FAILED(hr))
         return hr;
+    if (cycles.ClosesCycle(desc.m_dwOutId, desc.m_dwInId))
+        return VFW_E_CIRCULAR_GRAPH;
     AM_MEDIA_TYPE mt = MediaTypeFromDesc(desc.m_mt);
-    return pGraph->ConnectDirect(spOut, spIn, &mt);
+    hr = spOut->Connect(spIn, &mt);
+    if (SUCCEEDED(hr))
+        cycles.Linked(desc.m_dwOutId, desc.m_dwInId);
+    return hr;
 }
 
-HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const std::vector<CBuiltFilter>& vecBuilt)
+HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const CBuiltFilters& mapBuilt)
 {
     if (!clock.m_bRequired || (!clock.m_bByClass && clock.m_dwFilterId == 0))
         return S_OK;
@@ -147,7 +151,7 @@ HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const std::ve
     }
     else
     {
-        IBaseFilter* pFilter = FindBuilt(vecBuilt, clock.m_dwFilterId);
+        IBaseFilter* pFilter = FindBuilt(mapBuilt, clock.m_dwFilterId);
         if (!pFilter)
             return VFW_E_NOT_FOUND;
         hr = pFilter->QueryInterface(IID_IReferenceClock, reinterpret_cast<void**>(&spClock));
@@ -163,19 +167,20 @@ HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const std::ve
 
 HRESULT RebuildGraph(IFilterGraph* pGraph, const CGrfGraphDesc& graph)
 {
-    std::vector<CBuiltFilter> vecBuilt;
+    CBuiltFilters mapBuilt;
     for (const CGrfFilterDesc& filter : graph.m_vecFilters)
     {
-        HRESULT hr = BuildFilter(pGraph, filter, vecBuilt);
+        HRESULT hr = BuildFilter(pGraph, filter, mapBuilt);
         if (FAILED(hr))
             return hr;
     }
+    CLinkCycles cycles(graph);
     for (const CGrfConnectionDesc& connection : graph.m_vecConnections)
     {
-        HRESULT hr = BuildConnection(pGraph, connection, vecBuilt);
+        HRESULT hr = BuildConnection(connection, mapBuilt, cycles);
         if (FAILED(hr))
             return hr;
     }
-    HRESULT hr = SetClock(pGraph, graph.m_clock, vecBuilt);
+    HRESULT hr = SetClock(pGraph, graph.m_clock, mapBuilt);
     return FAILED(hr) ? hr : S_OK;
 }

@@ -7,7 +7,9 @@
 // Steps, in order: per filter CoCreateInstance (in-process, IBaseFilter), AddFilter with
 // its name, IFileSourceFilter::Load or IFileSinkFilter::SetFileName for SOURCE/SINK, the
 // filter's own IPersistStream::Load when it has persisted bytes; then per connection the
-// output and input pins found by name and ConnectDirect with the recorded media type; then
-// the clock. Stops at the first failure and returns that call's code (VFW_E_NOT_FOUND for a
-// pin or filter id that is not there); whatever was built before stays in the graph.
+// output and input pins found by name, ConnectDirect's rule against cycles
+// (VFW_E_CIRCULAR_GRAPH, see LinkCycles.h) and the output pin's Connect with the recorded
+// media type; then the clock. Stops at the first failure and returns that call's code
+// (VFW_E_NOT_FOUND for a pin or filter id that is not there); whatever was built before
+// stays in the graph.
 HRESULT RebuildGraph(IFilterGraph* pGraph, const CGrfGraphDesc& graph);

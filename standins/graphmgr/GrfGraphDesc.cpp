@@ -34,6 +34,12 @@ bool operator==(const CGrfGraphDesc& a, const CGrfGraphDesc& b)
 
 const CGrfFilterDesc* FindGrfFilter(const CGrfGraphDesc& graph, DWORD dwId)
 {
+    // Saved graphs number their filters 1, 2, 3... in order: the filter is then where its
+    // id says, and reading or writing a graph of n filters takes no n*n search. With unique
+    // ids it is the one the search would find; where an id repeats (a graph the reader and
+    // the writer refuse), one of the two is found either way, so the repetition still shows.
+    if (dwId != 0 && dwId <= graph.m_vecFilters.size() && graph.m_vecFilters[dwId - 1].m_dwId == dwId)
+        return &graph.m_vecFilters[dwId - 1];
     for (const CGrfFilterDesc& filter : graph.m_vecFilters)
     {
         if (filter.m_dwId == dwId)

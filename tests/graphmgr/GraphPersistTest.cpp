@@ -436,6 +436,28 @@ INSTANTIATE_TEST_SUITE_P(
                                                 DescLink(2, L"Out", 3, L"In", MEDIASUBTYPE_GrfTestRefused)});
                           },
                           VFW_E_TYPE_NOT_ACCEPTED, {L"A", L"B", L"C"}, 1},
+        // ConnectDirect's rule: no link may end where it starts or upstream of its start.
+        CBuildFailureCase{"LinkBackIntoItsOwnFilter",
+                          [] {
+                              return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter)}, {DescLink(1, L"Out", 1, L"In")});
+                          },
+                          VFW_E_CIRCULAR_GRAPH, {L"A"}, 0},
+        CBuildFailureCase{"LinkClosingACycle",
+                          [] {
+                              return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter), DescFilter(2, L"B", CLSID_GrfTestFilter),
+                                                DescFilter(3, L"C", CLSID_GrfTestFilter)},
+                                               {DescLink(1, L"Out", 2, L"In"), DescLink(2, L"Out", 3, L"In"),
+                                                DescLink(3, L"Out", 1, L"In")});
+                          },
+                          VFW_E_CIRCULAR_GRAPH, {L"A", L"B", L"C"}, 2},
+        CBuildFailureCase{"CycleClosedByALinkListedInTheMiddle",
+                          [] {
+                              return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter), DescFilter(2, L"B", CLSID_GrfTestFilter),
+                                                DescFilter(3, L"C", CLSID_GrfTestFilter)},
+                                               {DescLink(3, L"Out", 1, L"In"), DescLink(1, L"Out", 2, L"In"),
+                                                DescLink(2, L"Out", 3, L"In")});
+                          },
+                          VFW_E_CIRCULAR_GRAPH, {L"A", L"B", L"C"}, 2},
         CBuildFailureCase{"FilterRejectsItsData",
                           [] { return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter, kShortData)}); },
                           kGrfTestFilterBadData, {L"A"}, 0},
@@ -468,6 +490,63 @@ INSTANTIATE_TEST_SUITE_P(
                           },
                           REGDB_E_CLASSNOTREG, {L"A"}, 0}),
     [](const testing::TestParamInfo<CBuildFailureCase>& info) { return info.param.m_pszName; });
+
+// The rule the loader applies to a file's links is the graph's own: its ConnectDirect
+// refuses the same link.
+TEST(GraphPersistence, ConnectDirectRefusesTheLinkThatClosesACycle)
+{
+    CComRef<IUnknown> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(spGraph));
+    CComRef<IBaseFilter> spA, spB, spC;
+    ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"A", spA));
+    ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"B", spB));
+    ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"C", spC));
+    VIDEOINFOHEADER vih;
+    AM_MEDIA_TYPE mt = GrfTestVideoType(&vih);
+    EXPECT_EQ(HrText(VFW_E_CIRCULAR_GRAPH), HrText(ConnectPins(spGraph, spA, L"Out", spA, L"In", &mt)));
+    ASSERT_EQ(S_OK, ConnectPins(spGraph, spA, L"Out", spB, L"In", &mt));
+    ASSERT_EQ(S_OK, ConnectPins(spGraph, spB, L"Out", spC, L"In", &mt));
+    EXPECT_EQ(HrText(VFW_E_CIRCULAR_GRAPH), HrText(ConnectPins(spGraph, spC, L"Out", spA, L"In", &mt)));
+}
+
+// A long chain loads whole, every link with its own sample size, and comes back the same
+// through saving and loading again.
+TEST(GraphPersistence, LongChainLoadsWholeAndRoundTrips)
+{
+    const DWORD kFilters = 300;
+    std::vector<CGrfFilterDesc> vecFilters;
+    std::vector<CGrfConnectionDesc> vecLinks;
+    for (DWORD dwId = 1; dwId <= kFilters; ++dwId)
+    {
+        vecFilters.push_back(DescFilter(dwId, (L"Filter " + std::to_wstring(dwId)).c_str(), CLSID_GrfTestFilter,
+                                        GrfTestFilterData(Bytes(dwId % 7, static_cast<BYTE>(dwId)))));
+        if (dwId > 1)
+        {
+            vecLinks.push_back(DescLink(dwId - 1, L"Out", dwId, L"In"));
+            vecLinks.back().m_mt.m_dwSampleSize = dwId;
+        }
+    }
+    std::vector<BYTE> vecText;
+    ASSERT_EQ(S_OK, WriteGrfText(DescGraph(vecFilters, vecLinks), vecText));
+    CComRef<IUnknown> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(spGraph));
+    ASSERT_EQ(S_OK, LoadGraph(spGraph, vecText));
+    CGraphFacts facts;
+    ASSERT_EQ(S_OK, CollectGraphFacts(spGraph, facts));
+    EXPECT_EQ(kFilters, facts.m_setFilters.size());
+    EXPECT_EQ(kFilters - 1, facts.m_setLinks.size());
+    EXPECT_EQ(S_FALSE, PersistOf(spGraph)->IsDirty());
+
+    CComRef<IUnknown> spReloaded;
+    std::vector<BYTE> vecSaved;
+    ASSERT_EQ(S_OK, SaveGraph(spGraph, vecSaved));
+    ASSERT_EQ(S_OK, CreateGraph(spReloaded));
+    ASSERT_EQ(S_OK, LoadGraph(spReloaded, vecSaved));
+    CGraphFacts reloaded;
+    ASSERT_EQ(S_OK, CollectGraphFacts(spReloaded, reloaded));
+    EXPECT_EQ(facts.m_setFilters, reloaded.m_setFilters);
+    EXPECT_EQ(facts.m_setLinks, reloaded.m_setLinks);
+}
 
 TEST(GraphPersistence, ClockByClassIsCreatedAndSet)
 {

@@ -1,0 +1,225 @@
+// The graph manager stand-in's graph-file loading against building the same graph by hand
+// in the same process: chains of 10, 100 and 1,000 test filters, each linked to the next by
+// a typed video connection, loaded through IPersistStream::Load or built with AddFilter
+// and ConnectDirect, alternated round by round; and saving the chain. Prints the medians,
+// the median of the rounds' ratios and how the time per filter grows from 100 to 1,000
+// filters.
+//
+//   grfload_bench.exe [--rounds N]
+#include <windows.h>
+#include <dshow.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "ComRef.h"
+#include "Figures.h"
+#include "TestFilter.h"
+
+namespace {
+
+const int c_rgSizes[] = {10, 100, 1000};
+
+HRESULT CreateGraph(CComRef<IFilterGraph>& spGraph)
+{
+    return ::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph,
+                              reinterpret_cast<void**>(&spGraph));
+}
+
+// What a program does without a graph file: creates, adds and links each filter itself.
+HRESULT BuildChainByHand(IFilterGraph* pGraph, int cFilters)
+{
+    VIDEOINFOHEADER vih;
+    AM_MEDIA_TYPE mt = GrfTestVideoType(&vih);
+    CComRef<IPin> spPreviousOut;
+    for (int i = 0; i < cFilters; ++i)
+    {
+        CComRef<IBaseFilter> spFilter;
+        HRESULT hr = ::CoCreateInstance(CLSID_GrfTestFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                        reinterpret_cast<void**>(&spFilter));
+        if (FAILED(hr))
+            return hr;
+        wchar_t szName[32];
+        std::swprintf(szName, 32, L"Filter %04d", i + 1);
+        hr = pGraph->AddFilter(spFilter, szName);
+        if (FAILED(hr))
+            return hr;
+        CComRef<IPin> spIn, spOut;
+        hr = spFilter->FindPin(L"pin-in", &spIn);
+        if (SUCCEEDED(hr))
+            hr = spFilter->FindPin(L"pin-out", &spOut);
+        if (SUCCEEDED(hr) && spPreviousOut)
+            hr = pGraph->ConnectDirect(spPreviousOut, spIn, &mt);
+        if (FAILED(hr))
+            return hr;
+        spPreviousOut = spOut;
+    }
+    return S_OK;
+}
+
+HRESULT SaveToBytes(IFilterGraph* pGraph, std::vector<BYTE>& vecText)
+{
+    CComRef<IPersistStream> spPersist;
+    CComRef<IStream> spStream;
+    HRESULT hr = pGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
+    if (SUCCEEDED(hr))
+        hr = ::CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
+    if (SUCCEEDED(hr))
+        hr = spPersist->Save(spStream, TRUE);
+    if (FAILED(hr))
+        return hr;
+    LARGE_INTEGER liZero = {};
+    ULARGE_INTEGER uliEnd = {};
+    HGLOBAL hGlobal = nullptr;
+    hr = spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
+    if (SUCCEEDED(hr))
+        hr = ::GetHGlobalFromStream(spStream, &hGlobal);
+    if (FAILED(hr))
+        return hr;
+    const BYTE* pb = static_cast<const BYTE*>(::GlobalLock(hGlobal));
+    vecText.assign(pb, pb + uliEnd.QuadPart);
+    ::GlobalUnlock(hGlobal);
+    return S_OK;
+}
+
+HRESULT StreamOnBytes(const std::vector<BYTE>& vecText, CComRef<IStream>& spStream)
+{
+    HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
+    ULONG cbWritten = 0;
+    if (SUCCEEDED(hr))
+        hr = spStream->Write(vecText.data(), static_cast<ULONG>(vecText.size()), &cbWritten);
+    LARGE_INTEGER liZero = {};
+    if (SUCCEEDED(hr))
+        hr = spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
+    return hr;
+}
+
+int CountFilters(IFilterGraph* pGraph)
+{
+    CComRef<IEnumFilters> spEnum;
+    if (FAILED(pGraph->EnumFilters(&spEnum)))
+        return -1;
+    int cFilters = 0;
+    CComRef<IBaseFilter> spFilter;
+    ULONG cFetched = 0;
+    while (spEnum->Next(1, &spFilter, &cFetched) == S_OK)
+        ++cFilters;
+    return cFilters;
+}
+
+struct SChainSamples
+{
+    CPairedSamples m_load;  // loading, and building by hand as its reference
+    std::vector<double> m_rgSave;
+};
+
+// Loads the text into a new graph; graph creation and release are outside the timing.
+bool TimeLoad(int cFilters, const std::vector<BYTE>& vecText, SChainSamples* pSamples)
+{
+    CComRef<IFilterGraph> spGraph;
+    CComRef<IPersistStream> spPersist;
+    CComRef<IStream> spStream;
+    if (FAILED(CreateGraph(spGraph)) ||
+        FAILED(spGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))) ||
+        FAILED(StreamOnBytes(vecText, spStream)))
+        return false;
+    double dStart = NowMs();
+    HRESULT hr = spPersist->Load(spStream);
+    pSamples->m_load.Add(true, NowMs() - dStart);
+    if (hr != S_OK || CountFilters(spGraph) != cFilters)
+    {
+        std::fprintf(stderr, "loading %d filters: hr=0x%08lX\n", cFilters, static_cast<unsigned long>(hr));
+        return false;
+    }
+    return true;
+}
+
+// Builds the chain by hand into a new graph, then saves it; each step timed on its own.
+bool TimeByHandAndSave(int cFilters, std::vector<BYTE>* pvecText, SChainSamples* pSamples)
+{
+    CComRef<IFilterGraph> spGraph;
+    if (FAILED(CreateGraph(spGraph)))
+        return false;
+    double dStart = NowMs();
+    HRESULT hr = BuildChainByHand(spGraph, cFilters);
+    pSamples->m_load.Add(false, NowMs() - dStart);
+    if (FAILED(hr))
+    {
+        std::fprintf(stderr, "building %d filters: hr=0x%08lX\n", cFilters, static_cast<unsigned long>(hr));
+        return false;
+    }
+    dStart = NowMs();
+    hr = SaveToBytes(spGraph, *pvecText);
+    pSamples->m_rgSave.push_back(NowMs() - dStart);
+    return SUCCEEDED(hr);
+}
+
+// How the time per filter grows from 100 to 1,000 filters, round by round (1.0 is linear).
+double Growth(const std::vector<double>& rgAt100, const std::vector<double>& rgAt1000)
+{
+    std::vector<double> rgGrowth;
+    for (size_t i = 0; i < rgAt100.size() && i < rgAt1000.size(); ++i)
+        if (rgAt100[i] > 0.0)
+            rgGrowth.push_back((rgAt1000[i] / 1000.0) / (rgAt100[i] / 100.0));
+    return Median(rgGrowth);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    CBenchArgs args(argc, argv);
+    if (!args.Ok() || !args.Tool().empty())
+    {
+        std::fprintf(stderr, "usage: grfload_bench.exe [--rounds N (at least %d)]\n", MIN_ROUNDS);
+        return 2;
+    }
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return 2;
+    DWORD dwCookie = 0;
+    if (FAILED(RegisterGrfTestFilter(&dwCookie)))
+        return 2;
+
+    // The texts, and a first build and load of each size that nothing counts.
+    std::vector<BYTE> rgText[3], vecSaved;
+    SChainSamples warmUp, rgSamples[3];
+    for (size_t i = 0; i < 3; ++i)
+    {
+        if (!TimeByHandAndSave(c_rgSizes[i], &rgText[i], &warmUp) || !TimeLoad(c_rgSizes[i], rgText[i], &warmUp))
+            return 1;
+    }
+    // Every size in every round, so that the growth compares figures taken under the same
+    // load of the machine; within a size, loading goes first in every other round.
+    for (int nRound = 0; nRound < args.Rounds(); ++nRound)
+    {
+        bool bLoadFirst = nRound % 2 == 1;
+        for (size_t i = 0; i < 3; ++i)
+        {
+            if (bLoadFirst && !TimeLoad(c_rgSizes[i], rgText[i], &rgSamples[i]))
+                return 1;
+            if (!TimeByHandAndSave(c_rgSizes[i], &vecSaved, &rgSamples[i]))
+                return 1;
+            if (!bLoadFirst && !TimeLoad(c_rgSizes[i], rgText[i], &rgSamples[i]))
+                return 1;
+        }
+    }
+
+    for (size_t i = 0; i < 3; ++i)
+    {
+        char szMeasure[64];
+        std::snprintf(szMeasure, sizeof(szMeasure), ".grf load, %d filters", c_rgSizes[i]);
+        PrintRatioLine(szMeasure, "load", "ms", Median(rgSamples[i].m_load.Tool()), "AddFilter+ConnectDirect",
+                       Median(rgSamples[i].m_load.Reference()), rgSamples[i].m_load.RatioMedian(), 1.2);
+    }
+    std::printf("%-30s load %8.2f      %-23s %8.2f      %-11s   goal <= 1.50\n", ".grf load, growth per filter",
+                Growth(rgSamples[1].m_load.Tool(), rgSamples[2].m_load.Tool()), "AddFilter+ConnectDirect",
+                Growth(rgSamples[1].m_load.Reference(), rgSamples[2].m_load.Reference()), "100 -> 1000");
+    std::printf("%-30s save %8.1f / %.1f / %.1f ms for 10 / 100 / 1000 filters, growth per filter %.2f\n",
+                ".grf save", Median(rgSamples[0].m_rgSave), Median(rgSamples[1].m_rgSave),
+                Median(rgSamples[2].m_rgSave), Growth(rgSamples[1].m_rgSave, rgSamples[2].m_rgSave));
+    std::fflush(stdout);
+
+    RevokeGrfTestFilter(dwCookie);
+    ::CoUninitialize();
+    return 0;
+}
