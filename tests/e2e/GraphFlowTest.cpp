@@ -49,23 +49,6 @@ HRESULT ReadLikeTheTool(const std::wstring& path, GraphFileStep last)
     return spPersist->Load(spStream);
 }
 
-BOOL CALLBACK FindEditProc(HWND hWnd, LPARAM lParam)
-{
-    if (driver::ClassName(hWnd) == L"Edit" && ::IsWindowVisible(hWnd))
-    {
-        *reinterpret_cast<HWND*>(lParam) = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindVisibleEdit(HWND hWndParent)
-{
-    HWND hEdit = nullptr;
-    ::EnumChildWindows(hWndParent, FindEditProc, reinterpret_cast<LPARAM>(&hEdit));
-    return hEdit;
-}
-
 class GraphFlowTest : public ::testing::Test
 {
 protected:
