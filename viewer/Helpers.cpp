@@ -24,9 +24,9 @@ const int kSearchCounter = 10;
 
 // A message sent to the viewer's list waits this long at most for its answer, and all the
 // messages of one SelectRemoteGraph together at most kAnswerBudgetMs: a viewer that stops
-// answering (or that calls back into this thread's apartment while we wait on it) costs
-// the tool that much, never its life. SelectRemoteGraph thus ends within its nine pauses,
-// the enumerations and kAnswerBudgetMs, about 0.6 s.
+// answering (busy, hung, or itself waiting on something) costs the tool that much, never
+// its life. SelectRemoteGraph thus ends within its nine pauses, the enumerations and
+// kAnswerBudgetMs, about 0.6 s.
 const DWORD kAnswerWaitMs = 100;
 const DWORD kAnswerBudgetMs = 500;
 // A viewer that the system already takes for hung gets no wait at all; and while this
