@@ -5,6 +5,7 @@
 
 #include <dshow.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -520,6 +521,29 @@ TEST_F(ViewerBridge, ConnectDialogTooLateIsLeftToTheUser)
     ASSERT_TRUE(m_report.WaitFor(L"connect-dialog", kGenerousDeadlineMs));
     EXPECT_LT(m_report.Find(L"selected="), 0);
     EXPECT_LT(m_report.Find(L"ok"), 0);
+}
+
+TEST_F(ViewerBridge, ViewerThatIgnoresQuitIsLetGoAfterTheWait)
+{
+    UseSettings({{L"IgnoreQuit", 1}});
+    ASSERT_EQ(S_OK, m_ge.ShowGraph(m_spGraph));
+    const DWORD dwProcessId = CGraphEditProbe::Viewer(m_ge).dwProcessId;
+    const HWND hWndMain = CGraphEditProbe::MainWindow(m_ge);
+    ASSERT_GE(WaitForConnectionOutcome(dwProcessId), 0);
+
+    const DWORD dwStart = ::GetTickCount();
+    m_ge.CloseGraphEdit();
+    std::printf("CloseGraphEdit with a viewer that ignores WM_QUIT: %lu ms\n",
+                static_cast<unsigned long>(::GetTickCount() - dwStart));
+    EXPECT_TRUE(CGraphEditProbe::IsIdle(m_ge));
+    EXPECT_TRUE(RotNamesOfThisProcess().empty());
+    EXPECT_TRUE(m_report.WaitFor(L"quit-ignored", kGenerousDeadlineMs));
+    // Asked, never forced: it runs on.
+    EXPECT_TRUE(IsProcessRunning(dwProcessId));
+
+    // Its own window still ends it.
+    ::PostMessageW(hWndMain, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsProcessRunning(dwProcessId); }, kGenerousDeadlineMs));
 }
 
 TEST_F(ViewerBridge, CloseAfterTheUserClosedTheViewer)
