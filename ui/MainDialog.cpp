@@ -219,7 +219,9 @@ bool CMainDialog::SelectGraphFile(LPWSTR pszFile)
     ofn.lpstrFile = pszFile;
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrTitle = L"Select GRF file or All file";
-    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    // The current folder stays where the user started the tool: Show graph looks for the
+    // viewer there, and a graph's folder must not decide which program that starts.
+    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     ofn.lpstrDefExt = L"grf";
     return ::GetOpenFileNameW(&ofn) != FALSE;
 }

@@ -22,6 +22,18 @@ const DWORD kPollMs = 10;
 // Window searches count down from here and run while the counter stays above zero: 9 passes.
 const int kSearchCounter = 10;
 
+// A message sent to the viewer's list waits this long at most for its answer, and all the
+// messages of one SelectRemoteGraph together at most kAnswerBudgetMs: a viewer that stops
+// answering (busy, hung, or itself waiting on something) costs the tool that much, never
+// its life. SelectRemoteGraph thus ends within its nine pauses, the enumerations and
+// kAnswerBudgetMs, about 0.6 s.
+const DWORD kAnswerWaitMs = 100;
+const DWORD kAnswerBudgetMs = 500;
+// A viewer that the system already takes for hung gets no wait at all; and while this
+// thread waits it takes no message sent to it, so none of the tool's handlers runs in the
+// middle of working the viewer's dialog.
+const UINT kAnswerFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK;
+
 // The viewer's "connect to a remote graph" command, sent as an accelerator would send it.
 const WORD kConnectCommandId = 0x8034;
 const WORD kFromAccelerator = 1;
@@ -31,7 +43,8 @@ const DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 
 } // namespace
 
-CGraphEdit::CGraphEdit() : m_dwCookie(0), m_rgPI(), m_hWndGraphEdit(nullptr), m_hWndListBox(nullptr)
+CGraphEdit::CGraphEdit()
+    : m_dwCookie(0), m_rgPI(), m_hWndGraphEdit(nullptr), m_hWndListBox(nullptr), m_hWndConnectDialog(nullptr)
 {
 }
 
@@ -73,6 +86,7 @@ void CGraphEdit::CloseGraphEdit()
     RemoveFromRot(m_dwCookie);
     m_dwCookie = 0;
     m_hWndListBox = nullptr;
+    m_hWndConnectDialog = nullptr;
     m_hWndGraphEdit = nullptr;
     QuitGraphEdit();
 }
@@ -295,8 +309,19 @@ BOOL CGraphEdit::OnEnumConnectDialog(HWND hWnd)
     // For a top-level pop-up this is its owner.
     if (::GetParent(hWnd) != m_hWndGraphEdit)
         return TRUE;
-    // Stopped by the list box search means found, which ends the top-level search too.
-    return ::EnumChildWindows(hWnd, EnumListBoxProc, reinterpret_cast<LPARAM>(this));
+    // EnumChildWindows also returns zero for a window without children (a tooltip or a
+    // floating palette of the viewer): only a list box stored here ends the search. One
+    // found in an earlier pass is kept until another takes its place.
+    const HWND hWndEarlier = m_hWndListBox;
+    m_hWndListBox = nullptr;
+    ::EnumChildWindows(hWnd, EnumListBoxProc, reinterpret_cast<LPARAM>(this));
+    if (!m_hWndListBox)
+    {
+        m_hWndListBox = hWndEarlier;
+        return TRUE;
+    }
+    m_hWndConnectDialog = hWnd;
+    return FALSE;
 }
 
 BOOL CGraphEdit::OnEnumListBox(HWND hWnd)
@@ -349,20 +374,24 @@ void CGraphEdit::SelectRemoteGraph(IUnknown* pGraph)
     if (!::IsWindow(m_hWndGraphEdit))
         return;
     m_hWndListBox = nullptr;
+    m_hWndConnectDialog = nullptr;
 
     // The viewer shows its dialog and fills its list in its own time: search again after
     // each short pause, keeping a list box once found.
+    const DWORD dwAnswerStart = ::GetTickCount();
     for (int nCounter = kSearchCounter; --nCounter > 0;)
     {
         ::EnumWindows(EnumConnectDialogProc, reinterpret_cast<LPARAM>(this));
         if (::IsWindow(m_hWndListBox))
         {
-            const int iEntry = FindGraphEntry(pGraph);
+            const int iEntry = FindGraphEntry(pGraph, dwAnswerStart);
             if (iEntry != -1)
             {
-                const int nSel = static_cast<int>(::SendMessageW(m_hWndListBox, LB_SETCURSEL, iEntry, 0));
-                if (nSel != LB_ERR)
-                    ::PostMessageW(::GetParent(m_hWndListBox), WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+                LRESULT lSel = LB_ERR;
+                // OK goes to the dialog itself: the list box may sit in a panel of it, which
+                // would take the command for one of its own.
+                if (SendToListBox(LB_SETCURSEL, iEntry, 0, dwAnswerStart, &lSel) && lSel != LB_ERR)
+                    ::PostMessageW(m_hWndConnectDialog, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
                 return;
             }
         }
@@ -370,27 +399,47 @@ void CGraphEdit::SelectRemoteGraph(IUnknown* pGraph)
     }
 }
 
-int CGraphEdit::FindGraphEntry(IUnknown* pGraph)
+int CGraphEdit::FindGraphEntry(IUnknown* pGraph, DWORD dwAnswerStart)
 {
     if (!::IsWindow(m_hWndListBox))
         return -1;
-    // LB_ERR (-1) gives no entries.
-    const int nCount = static_cast<int>(::SendMessageW(m_hWndListBox, LB_GETCOUNT, 0, 0));
+    // LB_ERR (-1) gives no entries; a list that does not answer has none of ours either.
+    LRESULT lCount = LB_ERR;
+    if (!SendToListBox(LB_GETCOUNT, 0, 0, dwAnswerStart, &lCount))
+        return -1;
+    const int nCount = static_cast<int>(lCount);
     wchar_t szCookieName[kCookieNameChars];
     for (int i = 0; i < nCount; ++i)
     {
         szCookieName[0] = L'\0';
         // LB_GETTEXT copies the whole entry whatever the buffer's size: an entry too long
         // for the buffer is passed over instead of read.
-        const int cchEntry = static_cast<int>(::SendMessageW(m_hWndListBox, LB_GETTEXTLEN, i, 0));
+        LRESULT lEntryChars = LB_ERR;
+        if (!SendToListBox(LB_GETTEXTLEN, i, 0, dwAnswerStart, &lEntryChars))
+            return -1;
+        const int cchEntry = static_cast<int>(lEntryChars);
         if (cchEntry < 0 || cchEntry >= kCookieNameChars)
             continue;
-        const int cchText = static_cast<int>(
-            ::SendMessageW(m_hWndListBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(szCookieName)));
-        if (cchText > 0 && MatchCookieName(szCookieName, pGraph))
+        LRESULT lTextChars = LB_ERR;
+        if (!SendToListBox(LB_GETTEXT, i, reinterpret_cast<LPARAM>(szCookieName), dwAnswerStart, &lTextChars))
+            return -1;
+        if (static_cast<int>(lTextChars) > 0 && MatchCookieName(szCookieName, pGraph))
             return i;
     }
     return -1;
+}
+
+bool CGraphEdit::SendToListBox(UINT uMsg, WPARAM wParam, LPARAM lParam, DWORD dwAnswerStart,
+                               LRESULT* plResult) const
+{
+    const DWORD dwWaitMs = TickBudgetWait(dwAnswerStart, ::GetTickCount(), kAnswerBudgetMs, kAnswerWaitMs);
+    if (dwWaitMs == 0)
+        return false;
+    DWORD_PTR dwResult = 0;
+    if (!::SendMessageTimeoutW(m_hWndListBox, uMsg, wParam, lParam, kAnswerFlags, dwWaitMs, &dwResult))
+        return false;
+    *plResult = static_cast<LRESULT>(dwResult);
+    return true;
 }
 
 bool CGraphEdit::MatchCookieName(LPCWSTR pszCookieName, IUnknown* pGraph)

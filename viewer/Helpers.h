@@ -47,11 +47,17 @@ private:
 
     void PostConnectCommand();
     void SelectRemoteGraph(IUnknown* pGraph);
-    int FindGraphEntry(IUnknown* pGraph);
+    // dwAnswerStart: when the budget for the list's answers began (GetTickCount).
+    int FindGraphEntry(IUnknown* pGraph, DWORD dwAnswerStart);
+    // Sends a message to m_hWndListBox and waits for its answer no longer than the budget
+    // that began at dwAnswerStart allows; false when no answer came.
+    bool SendToListBox(UINT uMsg, WPARAM wParam, LPARAM lParam, DWORD dwAnswerStart, LRESULT* plResult) const;
     static bool MatchCookieName(LPCWSTR pszCookieName, IUnknown* pGraph);
 
     DWORD m_dwCookie;
     PROCESS_INFORMATION m_rgPI;
     HWND m_hWndGraphEdit;
     HWND m_hWndListBox;
+    // The top-level window under which m_hWndListBox was found: the one that gets OK.
+    HWND m_hWndConnectDialog;
 };

@@ -9,3 +9,11 @@ int TickBudgetRest(DWORD dwStart, DWORD dwNow, DWORD dwBudgetMs)
 {
     return static_cast<int>(dwBudgetMs - (dwNow - dwStart));
 }
+
+DWORD TickBudgetWait(DWORD dwStart, DWORD dwNow, DWORD dwBudgetMs, DWORD dwMaxWaitMs)
+{
+    if (IsTickBudgetSpent(dwStart, dwNow, dwBudgetMs))
+        return 0;
+    const DWORD dwRest = dwBudgetMs - (dwNow - dwStart);
+    return dwRest < dwMaxWaitMs ? dwRest : dwMaxWaitMs;
+}

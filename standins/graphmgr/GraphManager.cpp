@@ -8,6 +8,7 @@
 #include "GrfParser.h"
 #include "GrfWriter.h"
 #include "ModuleState.h"
+#include "RunSwitch.h"
 
 namespace
 {
@@ -141,6 +142,15 @@ STDMETHODIMP CGraphManager::QueryInterface(REFIID riid, void** ppv)
     }
     if (!m_spInner)
         return E_NOINTERFACE;
+    HRESULT hrRun = S_OK;
+    if (IsEqualIID(riid, IID_IMediaControl) && ReadRunResultSwitch(HKEY_CURRENT_USER, kRunSwitchKey, &hrRun))
+    {
+        IMediaControl* pControl = nullptr;
+        HRESULT hr = m_spInner->QueryInterface(riid, reinterpret_cast<void**>(&pControl));
+        if (FAILED(hr))
+            return hr;
+        return CSwitchedMediaControl::Create(static_cast<IPersistStream*>(this), pControl, ppv);
+    }
     return m_spInner->QueryInterface(riid, ppv);
 }
 

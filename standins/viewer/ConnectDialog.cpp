@@ -4,20 +4,48 @@
 #include "MainWindow.h"
 #include "ReportLog.h"
 #include "ViewerResource.h"
+#include "ViewerSettings.h"
 
 namespace
 {
     // Item data of entries that name no published graph (the extra test entries).
     const LPARAM kNoGraph = -1;
+
+    const wchar_t kPanelClass[] = L"StandInGraphViewerPanel";
+    const wchar_t kDialogProp[] = L"StandInConnectDialog";
+
+    // A plain container, as other viewers group their controls: it hands its children's
+    // notifications to the dialog, and takes a command that no control sent (such as an
+    // OK posted to it) for one of its own, of which it has none.
+    LRESULT CALLBACK PanelProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+    {
+        if (uMsg == WM_NCCREATE)
+            SetWindowLongPtrW(hWnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        if (uMsg == WM_COMMAND)
+        {
+            if (lParam != 0)
+                return SendMessageW(GetParent(hWnd), uMsg, wParam, lParam);
+            const auto* pLog = reinterpret_cast<const CReportLog*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+            wchar_t szLine[48] = {};
+            swprintf(szLine, 48, L"panel-command id=%u", static_cast<unsigned>(LOWORD(wParam)));
+            if (pLog)
+                pLog->Append(szLine);
+            return 0;
+        }
+        return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    }
 }
 
-CConnectDialog::CConnectDialog(CMainWindow* pMainWindow, const CReportLog* pLog,
-                               const std::vector<std::wstring>* prgstrExtraEntries)
+CConnectDialog::CConnectDialog(CMainWindow* pMainWindow, const CReportLog* pLog, const CViewerSettings* pSettings)
     : m_pMainWindow(pMainWindow),
       m_pLog(pLog),
-      m_prgstrExtraEntries(prgstrExtraEntries),
+      m_pSettings(pSettings),
       m_hWnd(nullptr),
-      m_hWndOwner(nullptr)
+      m_hWndOwner(nullptr),
+      m_hWndList(nullptr),
+      m_pfnListProc(nullptr),
+      m_bHangDone(false)
 {
 }
 
@@ -84,6 +112,11 @@ INT_PTR CConnectDialog::OnMessage(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/)
     switch (uMsg)
     {
     case WM_INITDIALOG:
+        m_hWndList = GetDlgItem(m_hWnd, IDC_CONNECT_LIST);
+        if (m_pSettings->m_bNestedListBox)
+            NestListInPanel();
+        if (m_pSettings->m_dwListHangMs > 0 && !m_bHangDone)
+            HangOnFirstCount();
         FillList();
         return TRUE;
     case WM_COMMAND:
@@ -102,7 +135,7 @@ INT_PTR CConnectDialog::OnMessage(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/)
         case IDC_CONNECT_LIST:
             if (HIWORD(wParam) == LBN_SELCHANGE)
             {
-                int iSel = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_CONNECT_LIST, LB_GETCURSEL, 0, 0));
+                int iSel = static_cast<int>(SendMessageW(m_hWndList, LB_GETCURSEL, 0, 0));
                 if (iSel != LB_ERR)
                     m_pLog->Append(L"selected=" + SelectedEntryText(iSel));
             }
@@ -117,9 +150,64 @@ INT_PTR CConnectDialog::OnMessage(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/)
     return FALSE;
 }
 
+void CConnectDialog::NestListInPanel()
+{
+    HINSTANCE hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_hWnd, GWLP_HINSTANCE));
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = PanelProc;
+    wc.hInstance = hInstance;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kPanelClass;
+    RegisterClassExW(&wc);   // fails harmlessly when the dialog is opened again
+
+    RECT rcList = {};
+    GetWindowRect(m_hWndList, &rcList);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rcList), 2);
+    const int cx = rcList.right - rcList.left;
+    const int cy = rcList.bottom - rcList.top;
+    HWND hWndPanel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_VISIBLE, rcList.left,
+                                     rcList.top, cx, cy, m_hWnd, reinterpret_cast<HMENU>(IDC_CONNECT_PANEL),
+                                     hInstance, const_cast<CReportLog*>(m_pLog));
+    if (!hWndPanel)
+        return;
+    SetParent(m_hWndList, hWndPanel);
+    SetWindowPos(m_hWndList, nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CConnectDialog::HangOnFirstCount()
+{
+    SetPropW(m_hWndList, kDialogProp, this);
+    m_pfnListProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_hWndList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
+}
+
+LRESULT CALLBACK CConnectDialog::ListProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    auto* pThis = static_cast<CConnectDialog*>(GetPropW(hWnd, kDialogProp));
+    WNDPROC pfnOriginal = pThis->m_pfnListProc;
+    // Only another program's question stops the viewer: its own sends run on its thread.
+    if (uMsg == LB_GETCOUNT && !pThis->m_bHangDone && InSendMessage())
+    {
+        pThis->m_bHangDone = true;
+        wchar_t szLine[48] = {};
+        swprintf(szLine, 48, L"list-hang ms=%lu", static_cast<unsigned long>(pThis->m_pSettings->m_dwListHangMs));
+        pThis->m_pLog->Append(szLine);
+        // The whole thread stops, as in a viewer that is busy or waits on something.
+        Sleep(pThis->m_pSettings->m_dwListHangMs);
+        pThis->m_pLog->Append(L"list-answers");
+    }
+    if (uMsg == WM_NCDESTROY)
+    {
+        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pfnOriginal));
+        RemovePropW(hWnd, kDialogProp);
+    }
+    return CallWindowProcW(pfnOriginal, hWnd, uMsg, wParam, lParam);
+}
+
 void CConnectDialog::FillList()
 {
-    HWND hWndList = GetDlgItem(m_hWnd, IDC_CONNECT_LIST);
+    HWND hWndList = m_hWndList;
     SendMessageW(hWndList, LB_RESETCONTENT, 0, 0);
     int cxWidest = 0;
     HDC hDC = GetDC(hWndList);
@@ -134,7 +222,7 @@ void CConnectDialog::FillList()
             size.cx > cxWidest)
             cxWidest = size.cx;
     };
-    for (const std::wstring& strExtra : *m_prgstrExtraEntries)
+    for (const std::wstring& strExtra : m_pSettings->m_rgstrExtraEntries)
         addEntry(strExtra, kNoGraph);
     for (size_t i = 0; i < m_rgGraphs.size(); ++i)
         addEntry(ComposeGraphEntry(m_rgGraphs[i].m_dwProcessId, m_rgGraphs[i].m_dwGraph),
@@ -159,7 +247,7 @@ void CConnectDialog::CenterOverOwner()
 
 std::wstring CConnectDialog::SelectedEntryText(int iSel) const
 {
-    HWND hWndList = GetDlgItem(m_hWnd, IDC_CONNECT_LIST);
+    HWND hWndList = m_hWndList;
     LRESULT cch = SendMessageW(hWndList, LB_GETTEXTLEN, static_cast<WPARAM>(iSel), 0);
     if (cch == LB_ERR)
         return std::wstring();
@@ -170,7 +258,7 @@ std::wstring CConnectDialog::SelectedEntryText(int iSel) const
 
 void CConnectDialog::OnOk()
 {
-    HWND hWndList = GetDlgItem(m_hWnd, IDC_CONNECT_LIST);
+    HWND hWndList = m_hWndList;
     int iSel = static_cast<int>(SendMessageW(hWndList, LB_GETCURSEL, 0, 0));
     if (iSel == LB_ERR)
     {

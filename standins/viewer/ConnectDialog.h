@@ -12,12 +12,12 @@
 
 class CMainWindow;
 class CReportLog;
+class CViewerSettings;
 
 class CConnectDialog
 {
 public:
-    CConnectDialog(CMainWindow* pMainWindow, const CReportLog* pLog,
-                   const std::vector<std::wstring>* prgstrExtraEntries);
+    CConnectDialog(CMainWindow* pMainWindow, const CReportLog* pLog, const CViewerSettings* pSettings);
     ~CConnectDialog();
 
     // Opens the dialog over hWndOwner, or refreshes its list when it is already open.
@@ -32,6 +32,10 @@ private:
 
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // The switches that make the dialog look like other viewers' (see ViewerSettings.h).
+    void NestListInPanel();
+    void HangOnFirstCount();
+    static LRESULT CALLBACK ListProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     void FillList();
     void CenterOverOwner();
     std::wstring SelectedEntryText(int iSel) const;
@@ -39,8 +43,11 @@ private:
 
     CMainWindow* m_pMainWindow;
     const CReportLog* m_pLog;
-    const std::vector<std::wstring>* m_prgstrExtraEntries;
+    const CViewerSettings* m_pSettings;
     std::vector<SPublishedGraph> m_rgGraphs;   // collected before the list is filled
     HWND m_hWnd;
     HWND m_hWndOwner;
+    HWND m_hWndList;          // a child of the dialog, or of its panel
+    WNDPROC m_pfnListProc;    // the list's own procedure while the hang is armed
+    bool m_bHangDone;         // the list has stopped once already
 };

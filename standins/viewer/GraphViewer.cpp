@@ -47,8 +47,20 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*p
         else
         {
             MSG msg = {};
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+            for (;;)
             {
+                const BOOL bGot = GetMessageW(&msg, nullptr, 0, 0);
+                if (bGot == -1)
+                    break;
+                if (bGot == 0)
+                {
+                    // Some viewers do not take WM_QUIT for an order to end: they go on for
+                    // as long as their main window is open.
+                    if (!settings.m_bIgnoreQuit || !IsWindow(mainWindow.GetHwnd()))
+                        break;
+                    log.Append(L"quit-ignored");
+                    continue;
+                }
                 if (mainWindow.PreTranslateMessage(&msg))
                     continue;
                 TranslateMessage(&msg);

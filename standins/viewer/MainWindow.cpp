@@ -8,6 +8,7 @@
 namespace
 {
     const wchar_t kFrameClass[] = L"StandInGraphViewerFrame";
+    const wchar_t kPopupClass[] = L"StandInGraphViewerPopup";
     const wchar_t kFrameTitle[] = L"Graph Viewer";
     const UINT_PTR kShowTimer = 1;
     const UINT_PTR kConnectTimer = 2;
@@ -23,7 +24,8 @@ CMainWindow::CMainWindow(const CViewerSettings* pSettings, const CReportLog* pLo
       m_hWndFilters(nullptr),
       m_hAccel(nullptr),
       m_nCmdShow(SW_SHOWNORMAL),
-      m_ConnectDialog(this, pLog, &pSettings->m_rgstrExtraEntries)
+      m_hWndPopup(nullptr),
+      m_ConnectDialog(this, pLog, pSettings)
 {
 }
 
@@ -74,6 +76,9 @@ HRESULT CMainWindow::Create(HINSTANCE hInstance, int nCmdShow)
 void CMainWindow::Destroy()
 {
     m_ConnectDialog.Close();
+    if (m_hWndPopup)
+        DestroyWindow(m_hWndPopup);
+    m_hWndPopup = nullptr;
     if (m_hWnd)
         DestroyWindow(m_hWnd);
 }
@@ -214,7 +219,59 @@ void CMainWindow::OnTimer(UINT_PTR uId)
 
 void CMainWindow::OpenConnectDialog()
 {
+    if (m_pSettings->m_bChildlessPopup && !m_hWndPopup)
+        ShowChildlessPopup();
     HRESULT hr = m_ConnectDialog.Open(m_hInstance, m_hWnd);
     if (FAILED(hr))
         m_pLog->Append(ComposeFailureLine(L"connect-dialog-failed", hr));
+    else if (m_hWndPopup && IsEnumeratedBefore(m_hWndPopup, m_ConnectDialog.GetHwnd()))
+        m_pLog->Append(L"popup-in-front");
+}
+
+void CMainWindow::ShowChildlessPopup()
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = m_hInstance;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_INFOBK + 1);
+    wc.lpszClassName = kPopupClass;
+    RegisterClassExW(&wc);
+    RECT rcMain = {};
+    GetWindowRect(m_hWnd, &rcMain);
+    // Owned by the main window and above everything, like a tooltip or a floating palette.
+    m_hWndPopup = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPopupClass, L"",
+                                  WS_POPUP | WS_BORDER, rcMain.left + 16, rcMain.top + 48, 120, 32, m_hWnd, nullptr,
+                                  m_hInstance, nullptr);
+    if (!m_hWndPopup)
+    {
+        m_pLog->Append(ComposeFailureLine(L"popup-failed", HRESULT_FROM_WIN32(GetLastError())));
+        return;
+    }
+    ShowWindow(m_hWndPopup, SW_SHOWNOACTIVATE);
+    m_pLog->Append(L"popup");
+}
+
+bool CMainWindow::IsEnumeratedBefore(HWND hWndFirst, HWND hWndSecond)
+{
+    // Top-level windows come in Z order; the launcher's search sees them the same way.
+    struct SOrder
+    {
+        HWND hWndFirst;
+        HWND hWndSecond;
+        bool bFirstSeen;
+        bool bBefore;
+    } order = {hWndFirst, hWndSecond, false, false};
+    EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            auto* p = reinterpret_cast<SOrder*>(lParam);
+            if (hWnd == p->hWndFirst)
+                p->bFirstSeen = true;
+            if (hWnd != p->hWndSecond)
+                return TRUE;
+            p->bBefore = p->bFirstSeen;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&order));
+    return order.bBefore;
 }

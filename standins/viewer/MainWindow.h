@@ -39,6 +39,8 @@ private:
     void OnCommand(WORD wId);
     void OnTimer(UINT_PTR uId);
     void OpenConnectDialog();
+    void ShowChildlessPopup();
+    static bool IsEnumeratedBefore(HWND hWndFirst, HWND hWndSecond);
     void ClearConnection();
 
     const CViewerSettings* m_pSettings;
@@ -49,5 +51,6 @@ private:
     HWND m_hWndFilters;
     HACCEL m_hAccel;
     int m_nCmdShow;
+    HWND m_hWndPopup;
     CConnectDialog m_ConnectDialog;
 };

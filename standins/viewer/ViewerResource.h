@@ -7,6 +7,7 @@
 #define IDC_CONNECT_LIST       201
 #define IDC_CONNECT_REFRESH    202
 #define IDC_CONNECT_LABEL      203
+#define IDC_CONNECT_PANEL      204
 
 // Connect to a graph published by another process (menu item and accelerator).
 #define ID_GRAPH_CONNECT       0x8034

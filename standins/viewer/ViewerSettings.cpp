@@ -65,6 +65,10 @@ CViewerSettings::CViewerSettings()
       m_bHasConnectDialogDelay(false),
       m_dwConnectDialogDelayMs(0),
       m_dwIdleDelayMs(0),
+      m_bNestedListBox(false),
+      m_bChildlessPopup(false),
+      m_dwListHangMs(0),
+      m_bIgnoreQuit(false),
       m_strReportFile(kDefaultReportFile)
 {
 }
@@ -81,6 +85,13 @@ void CViewerSettings::Load(HKEY hRoot, const wchar_t* pszSubKey)
     m_bHasShowDelay = ReadDword(hKey, L"ShowDelayMs", &m_dwShowDelayMs);
     m_bHasConnectDialogDelay = ReadDword(hKey, L"ConnectDialogDelayMs", &m_dwConnectDialogDelayMs);
     ReadDword(hKey, L"IdleDelayMs", &m_dwIdleDelayMs);
+    if (ReadDword(hKey, L"NestedListBox", &dwValue))
+        m_bNestedListBox = dwValue != 0;
+    if (ReadDword(hKey, L"ChildlessPopup", &dwValue))
+        m_bChildlessPopup = dwValue != 0;
+    ReadDword(hKey, L"ListHangMs", &m_dwListHangMs);
+    if (ReadDword(hKey, L"IgnoreQuit", &dwValue))
+        m_bIgnoreQuit = dwValue != 0;
 
     std::vector<wchar_t> rgch;
     if (ReadWideData(hKey, L"ExtraEntries", REG_MULTI_SZ, &rgch))

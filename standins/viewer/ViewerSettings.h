@@ -24,6 +24,11 @@ public:
     bool m_bHasConnectDialogDelay;
     DWORD m_dwConnectDialogDelayMs;
     DWORD m_dwIdleDelayMs;
+    // Behaviours of other viewers than ours, for the launcher to cope with:
+    bool m_bNestedListBox;     // the connect dialog's list sits in a panel of the dialog
+    bool m_bChildlessPopup;    // an owned topmost window without children comes first
+    DWORD m_dwListHangMs;      // the first count asked by another program: stops that long
+    bool m_bIgnoreQuit;        // WM_QUIT does not end it while its main window is open
     std::vector<std::wstring> m_rgstrExtraEntries;
     std::wstring m_strReportFile;
 };

@@ -363,6 +363,9 @@ bool FindMessageBox(DWORD dwProcessId, HWND hWndExclude, MessageBoxInfo* pInfo)
         info.hWnd = hWnd;
         info.caption = WindowText(hWnd);
         info.bIcon = false;
+        // A box over the tool's dialog is owned by it and keeps it disabled while it is up.
+        info.hWndOwner = ::GetWindow(hWnd, GW_OWNER);
+        info.bOwnerEnabled = info.hWndOwner && ::IsWindowEnabled(info.hWndOwner);
         for (HWND hChild : Children(hWnd))
         {
             std::wstring cls = ClassName(hChild);

@@ -106,6 +106,8 @@ struct MessageBoxInfo
     std::wstring text;
     bool bIcon;  // the box shows an icon (the tool only ever asks for the error icon)
     std::vector<std::wstring> buttons;
+    HWND hWndOwner;      // the window that owns the box
+    bool bOwnerEnabled;  // whether that window still took input while the box was up
 };
 
 // A visible message box of the process that is not `hWndExclude` (its main dialog).

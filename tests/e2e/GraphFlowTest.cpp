@@ -49,22 +49,39 @@ HRESULT ReadLikeTheTool(const std::wstring& path, GraphFileStep last)
     return spPersist->Load(spStream);
 }
 
-BOOL CALLBACK FindEditProc(HWND hWnd, LPARAM lParam)
+// Whether nobody holds the file open any more: it opens without sharing (a file that does
+// not exist is not held either).
+::testing::AssertionResult NotHeldOpen(const std::wstring& path)
 {
-    if (driver::ClassName(hWnd) == L"Edit" && ::IsWindowVisible(hWnd))
+    HANDLE hFile = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile != INVALID_HANDLE_VALUE)
     {
-        *reinterpret_cast<HWND*>(lParam) = hWnd;
-        return FALSE;
+        ::CloseHandle(hFile);
+        return ::testing::AssertionSuccess();
     }
-    return TRUE;
+    const DWORD dwError = ::GetLastError();
+    if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND || dwError == ERROR_INVALID_NAME)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << ::testing::PrintToString(path) << " is still open (error " << dwError << ")";
 }
 
-HWND FindVisibleEdit(HWND hWndParent)
+// The graph manager stand-in's switch for what Run answers, set for one test.
+class CRunResult
 {
-    HWND hEdit = nullptr;
-    ::EnumChildWindows(hWndParent, FindEditProc, reinterpret_cast<LPARAM>(&hEdit));
-    return hEdit;
-}
+public:
+    explicit CRunResult(HRESULT hr)
+    {
+        HKEY hKey = nullptr;
+        const DWORD dwValue = static_cast<DWORD>(hr);
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, c_szKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr);
+        ::RegSetValueExW(hKey, L"RunResult", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+        ::RegCloseKey(hKey);
+    }
+    ~CRunResult() { ::RegDeleteKeyW(HKEY_CURRENT_USER, c_szKey); }
+
+private:
+    static constexpr const wchar_t* c_szKey = L"Software\\StandIns\\GraphManager";
+};
 
 class GraphFlowTest : public ::testing::Test
 {
@@ -164,6 +181,8 @@ TEST_P(BuildFailureTest, SaysCantBuildGraphWithTheCodeAndDisablesTheControls)
     Build(c.pszPath);
     EXPECT_TRUE(m_tool.ExpectBox(ExpectedErrorText(L"Can't build graph", hr), true));
     EXPECT_TRUE(GraphControlsEnabled(false));
+    // Whatever failed, the tool has let go of the file.
+    EXPECT_TRUE(NotHeldOpen(c.pszPath));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, BuildFailureTest, ::testing::ValuesIn(c_rgBuildFailures),
@@ -205,8 +224,10 @@ TEST_F(GraphFlowTest, GraphWithoutSynchronizerGivesAPlainBoxAndLeavesTheControls
     Build(Fixture(L"nosync.grf"));
     EXPECT_TRUE(m_tool.ExpectBox(L"Brelvox A/V Synchronizer is not found in the graph", false));
     EXPECT_TRUE(GraphControlsEnabled(false));
+    EXPECT_TRUE(NotHeldOpen(Fixture(L"nosync.grf")));
 
     BuildOk(Fixture(L"short.grf"));
+    EXPECT_TRUE(NotHeldOpen(Fixture(L"short.grf")));
     Build(Fixture(L"nosync.grf"));
     EXPECT_TRUE(m_tool.ExpectBox(L"Brelvox A/V Synchronizer is not found in the graph", false));
     EXPECT_TRUE(GraphControlsEnabled(true));
@@ -216,6 +237,62 @@ TEST_F(GraphFlowTest, GraphWithoutSynchronizerGivesAPlainBoxAndLeavesTheControls
     m_tool.Sync();
     EXPECT_EQ(L"120", m_tool.Text(IDC_EDIT_DURATION));
 }
+
+TEST_F(GraphFlowTest, GraphWithoutVideoRendererBuildsAndPlaysWithoutAVideoWindow)
+{
+    BuildOk(Fixture(L"novideo.grf"));
+    EXPECT_TRUE(GraphControlsEnabled(true));
+    EXPECT_TRUE(NotHeldOpen(Fixture(L"novideo.grf")));
+    EXPECT_EQ(nullptr, VideoWindow());
+    m_tool.Click(IDC_BTN_PLAY);
+    ASSERT_TRUE(m_tool.WaitUntilHandled());
+    driver::MessageBoxInfo box;
+    EXPECT_FALSE(driver::FindMessageBox(m_tool.Process().ProcessId(), m_tool.Dialog(), &box))
+        << ::testing::PrintToString(box.text);
+    EXPECT_EQ(nullptr, VideoWindow());
+}
+
+// Play as the user sees its result: the graph manager stand-in answers Run with the code of
+// the row. A failure gets its box with that code (and the graph stays stopped); a success
+// of another kind gets none, and the stream plays to its end.
+struct PlayResult
+{
+    const char* pszName;
+    HRESULT hrRun;
+};
+
+const PlayResult c_rgPlayResults[] = {
+    {"AccessDenied", E_ACCESSDENIED},
+    {"FilterRuntimeError", VFW_E_RUNTIME_ERROR},
+    {"FalseIsNoFailure", S_FALSE},
+};
+
+void PrintTo(const PlayResult& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
+
+class PlayResultTest : public GraphFlowTest, public ::testing::WithParamInterface<PlayResult>
+{
+};
+
+TEST_P(PlayResultTest, FailuresSayCantPlayFileWithTheCode)
+{
+    const PlayResult& c = GetParam();
+    BuildOk(Fixture(L"short.grf"));
+    CRunResult runResult(c.hrRun);
+    m_tool.Click(IDC_BTN_PLAY);
+    if (FAILED(c.hrRun))
+        EXPECT_TRUE(m_tool.ExpectBox(ExpectedErrorText(L"Can't play file", c.hrRun), true));
+    else
+        EXPECT_TRUE(m_tool.ExpectBox(L"The end", false));
+    EXPECT_TRUE(GraphControlsEnabled(true));
+    ASSERT_TRUE(m_tool.WaitUntilHandled());
+    EXPECT_TRUE(m_tool.NoBoxShown());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PlayResultTest, ::testing::ValuesIn(c_rgPlayResults),
+                         [](const ::testing::TestParamInfo<PlayResult>& info) { return info.param.pszName; });
 
 TEST_F(GraphFlowTest, DurationIsSentAndReadBack)
 {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -17,6 +18,37 @@ namespace {
 
 const wchar_t c_szSwitchesKey[] = L"Software\\StandIns\\GraphViewer";
 const wchar_t c_szReport[] = L"C:\\e2e-viewer-report.txt";
+const wchar_t c_szInstalledViewer[] = L"C:\\Program Files\\GraphViewer\\graphedt.exe";
+
+std::wstring ImageOf(HANDLE hProcess)
+{
+    wchar_t szImage[MAX_PATH] = {};
+    DWORD cchImage = MAX_PATH;
+    if (!::QueryFullProcessImageNameW(hProcess, 0, szImage, &cchImage))
+        return std::wstring();
+    return std::wstring(szImage, cchImage);
+}
+
+bool IsViewerProgram(const std::wstring& image)
+{
+    const std::wstring name = L"\\graphedt.exe";
+    return image.size() >= name.size() && ::lstrcmpiW(image.c_str() + image.size() - name.size(), name.c_str()) == 0;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b)
+{
+    return ::lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
+
+bool IsProcessRunning(DWORD dwProcessId)
+{
+    HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
+    if (!hProcess)
+        return false;
+    const bool bRunning = ::WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(hProcess);
+    return bRunning;
+}
 
 // Points the viewer stand-in's report at a file of this test and removes it afterwards.
 class CViewerReport
@@ -46,23 +78,41 @@ public:
         ::RegCloseKey(hKey);
     }
     // Ends every viewer this report saw start (a viewer the tool no longer holds keeps
-    // running otherwise, and would outlive the test).
+    // running otherwise, and would outlive the test). Ids are reused: a process that does
+    // not run the viewer is never touched.
     void EndViewers() const
     {
-        for (const std::string& line : Lines())
+        for (DWORD dwProcessId : StartedProcessIds())
         {
-            if (line.rfind("started pid=", 0) != 0)
-                continue;
-            HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, strtoul(line.c_str() + 12, nullptr, 16));
+            HANDLE hProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
+                                            FALSE, dwProcessId);
             if (!hProcess)
                 continue;
-            if (::WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT)
+            if (::WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT && IsViewerProgram(ImageOf(hProcess)))
             {
                 ::TerminateProcess(hProcess, 1);
                 ::WaitForSingleObject(hProcess, driver::DEFAULT_TIMEOUT_MS);
             }
             ::CloseHandle(hProcess);
         }
+    }
+    std::vector<DWORD> StartedProcessIds() const
+    {
+        std::vector<DWORD> ids;
+        for (const std::string& line : Lines())
+            if (line.rfind("started pid=", 0) == 0)
+                ids.push_back(strtoul(line.c_str() + 12, nullptr, 16));
+        return ids;
+    }
+    // The program that the viewer started as dwProcessId runs, while it runs.
+    static std::wstring ProgramOf(DWORD dwProcessId)
+    {
+        HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwProcessId);
+        if (!hProcess)
+            return std::wstring();
+        std::wstring image = ImageOf(hProcess);
+        ::CloseHandle(hProcess);
+        return image;
     }
     std::vector<std::string> Lines() const
     {
@@ -293,6 +343,251 @@ TEST(ShowGraphRegistrationTest, WithoutProppageNothingIsPublishedOrStarted)
     EXPECT_EQ(1, tool.Process().CountDebugLines(L"Assertion failed: CGraphEdit::ShowGraph(): Proppage.dll is not registered"));
     EXPECT_TRUE(RotEntriesOf(tool.Process().ProcessId()).empty());
     EXPECT_EQ(0, report.Count("started"));
+}
+
+std::string HexOf(DWORD dw)
+{
+    char sz[16];
+    wsprintfA(sz, "%x", dw);
+    return sz;
+}
+
+// The graph number of the tool's one table entry, as the viewer names it.
+std::string PublishedGraphNumber(DWORD dwToolProcessId)
+{
+    std::vector<std::wstring> entries = RotEntriesOf(dwToolProcessId);
+    if (entries.size() != 1 || entries[0].size() < 20)
+        return std::string();
+    return std::string(entries[0].begin() + 12, entries[0].begin() + 20);
+}
+
+// Viewers built otherwise than ours, through the tool: what is selected and confirmed, what
+// Show graph says, and that the tool answers and closes whatever the viewer does.
+struct ViewerMode
+{
+    const char* pszName;
+    const wchar_t* pszSwitch;
+    DWORD dwValue;
+    bool bConnects;  // the tool's entry is selected and the dialog gets OK
+    std::vector<std::string> reported;
+};
+
+const ViewerMode c_rgViewerModes[] = {
+    {"ListBoxInAPanel", L"NestedListBox", 1, true, {}},
+    {"ChildlessWindowInFrontOfTheDialog", L"ChildlessPopup", 1, true, {"popup-in-front"}},
+    // Stands still for far longer than any deadline here: a tool that waits for it fails.
+    {"ListStopsAnswering", L"ListHangMs", 60000, false, {"list-hang ms=60000"}},
+};
+
+void PrintTo(const ViewerMode& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
+
+class ViewerModeTest : public ::testing::TestWithParam<ViewerMode>
+{
+protected:
+    static void SetUpTestSuite() { ::CoInitialize(nullptr); }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+};
+
+TEST_P(ViewerModeTest, SelectsAndConfirmsOrGivesUpAndTheToolStaysUsable)
+{
+    const ViewerMode& c = GetParam();
+    CViewerReport report;
+    report.SetSwitch(c.pszSwitch, c.dwValue);
+    CToolSession tool;
+    ASSERT_TRUE(tool.Started());
+    ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\short.grf"));
+    const DWORD dwPid = tool.Process().ProcessId();
+
+    const DWORD dwClicked = ::GetTickCount();
+    tool.Click(IDC_BTN_SHOW);
+    // Show graph has returned and the dialog takes posted input again.
+    ASSERT_TRUE(tool.WaitUntilHandled()) << "the tool does not answer after Show graph";
+    std::printf("%s: Show graph handled %lu ms after the click\n", c.pszName,
+                static_cast<unsigned long>(::GetTickCount() - dwClicked));
+    // S_OK whether or not the graph was selected: no box.
+    driver::MessageBoxInfo box;
+    EXPECT_FALSE(driver::FindMessageBox(dwPid, tool.Dialog(), &box)) << ::testing::PrintToString(box.text);
+    for (const std::string& line : c.reported)
+        EXPECT_TRUE(report.WaitFor(line)) << line << "\n" << ::testing::PrintToString(report.Lines());
+
+    const std::string graphNumber = PublishedGraphNumber(dwPid);
+    ASSERT_FALSE(graphNumber.empty());
+    if (c.bConnects)
+    {
+        ASSERT_TRUE(report.WaitFor("connected graph=")) << ::testing::PrintToString(report.Lines());
+        std::string selected, connected;
+        for (const std::string& line : report.Lines())
+        {
+            if (line.rfind("selected=", 0) == 0)
+                selected = line;
+            if (line.rfind("connected graph=", 0) == 0)
+                connected = line;
+        }
+        EXPECT_NE(std::string::npos, selected.find("pid " + HexOf(dwPid) + " ")) << selected;
+        EXPECT_EQ(0u, connected.find("connected graph=" + graphNumber)) << connected;
+        EXPECT_EQ(1, report.Count("ok"));
+        // Nothing went astray to the window that holds the list.
+        EXPECT_EQ(0, report.Count("panel-command"));
+    }
+    else
+    {
+        EXPECT_EQ(0, report.Count("selected="));
+        EXPECT_EQ(0, report.Count("ok"));
+    }
+
+    const DWORD dwClosing = ::GetTickCount();
+    EXPECT_EQ(0u, tool.CloseAndWait());
+    std::printf("%s: closed %lu ms after Esc\n", c.pszName, static_cast<unsigned long>(::GetTickCount() - dwClosing));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ViewerModeTest, ::testing::ValuesIn(c_rgViewerModes),
+                         [](const ::testing::TestParamInfo<ViewerMode>& info) { return info.param.pszName; });
+
+int ExactLines(const CViewerReport& report, const std::string& text)
+{
+    int n = 0;
+    for (const std::string& line : report.Lines())
+        n += line == text;
+    return n;
+}
+
+TEST(ShowGraphQuitTest, QuitWaitEndsWhenTheViewerIgnoresWmQuit)
+{
+    ::CoInitialize(nullptr);
+    {
+        CViewerReport report;
+        report.SetSwitch(L"IgnoreQuit", 1);
+        CToolSession tool;
+        ASSERT_TRUE(tool.Started());
+        ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\short.grf"));
+        tool.Click(IDC_BTN_SHOW);
+        ASSERT_TRUE(report.WaitFor("connected graph=")) << ::testing::PrintToString(report.Lines());
+
+        // The next Show graph asks the first viewer to quit, which it does not: the tool
+        // waits its while, lets it go and starts another.
+        const DWORD dwClicked = ::GetTickCount();
+        tool.Click(IDC_BTN_SHOW);
+        ASSERT_TRUE(report.WaitFor("connected graph=", 2)) << ::testing::PrintToString(report.Lines());
+        ASSERT_TRUE(tool.WaitUntilHandled());
+        std::printf("second Show graph handled %lu ms after the click\n",
+                    static_cast<unsigned long>(::GetTickCount() - dwClicked));
+        EXPECT_TRUE(report.WaitFor("quit-ignored"));
+        const std::vector<DWORD> ids = report.StartedProcessIds();
+        ASSERT_EQ(2u, ids.size());
+        EXPECT_TRUE(IsProcessRunning(ids[0]));
+        EXPECT_TRUE(tool.NoBoxShown());
+
+        // Closing runs into the same wait and still ends the tool normally.
+        const DWORD dwClosing = ::GetTickCount();
+        EXPECT_EQ(0u, tool.CloseAndWait());
+        std::printf("closed %lu ms after Esc\n", static_cast<unsigned long>(::GetTickCount() - dwClosing));
+        EXPECT_TRUE(report.WaitFor("quit-ignored", 2));
+        EXPECT_TRUE(IsProcessRunning(ids[1]));
+        EXPECT_EQ(0, ExactLines(report, "quit"));
+    }
+    ::CoUninitialize();
+}
+
+// Takes the viewer's "Path" value out of the registry for one test and puts it back as it
+// was, type and all.
+class CViewerPathRemoved
+{
+public:
+    CViewerPathRemoved() : m_dwType(REG_NONE), m_cbData(sizeof(m_rgbData)), m_rgbData()
+    {
+        m_bHad = ::RegGetValueW(HKEY_LOCAL_MACHINE, c_szKey, L"Path", RRF_RT_ANY | RRF_NOEXPAND, &m_dwType,
+                                m_rgbData, &m_cbData) == ERROR_SUCCESS;
+        HKEY hKey = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, c_szKey, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS)
+        {
+            ::RegDeleteValueW(hKey, L"Path");
+            ::RegCloseKey(hKey);
+        }
+    }
+    ~CViewerPathRemoved()
+    {
+        HKEY hKey = nullptr;
+        if (m_bHad && ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, c_szKey, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS)
+        {
+            ::RegSetValueExW(hKey, L"Path", 0, m_dwType, m_rgbData, m_cbData);
+            ::RegCloseKey(hKey);
+        }
+    }
+    bool Had() const { return m_bHad; }
+
+private:
+    static constexpr const wchar_t* c_szKey = L"Software\\Microsoft\\Shared Tools\\Graphedit";
+    DWORD m_dwType;
+    DWORD m_cbData;
+    BYTE m_rgbData[2 * MAX_PATH];
+    bool m_bHad;
+};
+
+// A folder with a copy of the viewer in it, removed again afterwards.
+class CFolderWithViewer
+{
+public:
+    explicit CFolderWithViewer(const std::wstring& path) : m_path(path)
+    {
+        ::CreateDirectoryW(m_path.c_str(), nullptr);
+        m_bReady = ::CopyFileW(c_szInstalledViewer, Viewer().c_str(), FALSE) != FALSE;
+    }
+    ~CFolderWithViewer()
+    {
+        for (const std::wstring& file : m_files)
+            ::DeleteFileW(file.c_str());
+        ::DeleteFileW(Viewer().c_str());
+        ::RemoveDirectoryW(m_path.c_str());
+    }
+    bool AddCopy(const std::wstring& source, const std::wstring& name)
+    {
+        m_files.push_back(m_path + L"\\" + name);
+        return ::CopyFileW(source.c_str(), m_files.back().c_str(), FALSE) != FALSE;
+    }
+    std::wstring Viewer() const { return m_path + L"\\graphedt.exe"; }
+    const std::wstring& Path() const { return m_path; }
+    bool Ready() const { return m_bReady; }
+
+private:
+    std::wstring m_path;
+    std::vector<std::wstring> m_files;
+    bool m_bReady;
+};
+
+TEST(ShowGraphLaunchTest, WithoutPathTheViewerComesFromTheFolderTheToolStartedInEvenAfterLoad)
+{
+    ::CoInitialize(nullptr);
+    {
+        // Declared first, so that the viewers are ended before their folders go.
+        CFolderWithViewer start(L"C:\\e2e-start-folder");
+        CFolderWithViewer graphs(L"C:\\e2e-graph-folder");
+        ASSERT_TRUE(start.Ready() && graphs.Ready());
+        ASSERT_TRUE(graphs.AddCopy(L"C:\\fixtures\\short.grf", L"short.grf"));
+        CViewerPathRemoved noPath;
+        ASSERT_TRUE(noPath.Had());
+        CViewerReport report;
+
+        CToolSession tool(L"MeridelTest.exe", start.Path());
+        ASSERT_TRUE(tool.Started());
+        // A graph chosen with Load... from a folder that holds a viewer of its own.
+        const std::wstring graph = graphs.Path() + L"\\short.grf";
+        ASSERT_TRUE(tool.ChooseInOpenDialog(graph));
+        ASSERT_EQ(graph, tool.Text(IDC_EDIT_FILE));
+        ASSERT_TRUE(tool.BuildAndWait(graph));
+
+        tool.Click(IDC_BTN_SHOW);
+        ASSERT_TRUE(report.WaitFor("started pid=")) << ::testing::PrintToString(report.Lines());
+        const std::vector<DWORD> ids = report.StartedProcessIds();
+        ASSERT_EQ(1u, ids.size());
+        const std::wstring program = CViewerReport::ProgramOf(ids[0]);
+        EXPECT_TRUE(SamePath(start.Viewer(), program)) << ::testing::PrintToString(program);
+        EXPECT_TRUE(report.WaitFor("connected graph="));
+        EXPECT_EQ(0u, tool.CloseAndWait());
+    }
+    ::CoUninitialize();
 }
 
 } // namespace

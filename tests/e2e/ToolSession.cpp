@@ -26,9 +26,25 @@ std::wstring ExpectedErrorText(const std::wstring& text, HRESULT hr)
     return msg + (msg.empty() ? L"" : L"\n") + szCode;
 }
 
-CToolSession::CToolSession(const wchar_t* pszExe) : m_hWndDialog(nullptr)
+HWND FindVisibleEdit(HWND hWndParent)
 {
-    if (m_process.Start(driver::ProgramFolder() + pszExe))
+    HWND hEdit = nullptr;
+    ::EnumChildWindows(
+        hWndParent,
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            if (driver::ClassName(hWnd) != L"Edit" || !::IsWindowVisible(hWnd))
+                return TRUE;
+            *reinterpret_cast<HWND*>(lParam) = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&hEdit));
+    return hEdit;
+}
+
+CToolSession::CToolSession(const wchar_t* pszExe, const std::wstring& currentDir)
+    : m_hWndDialog(nullptr), m_nMarker(0)
+{
+    if (m_process.Start(driver::ProgramFolder() + pszExe, currentDir))
         m_hWndDialog = driver::WaitForDialog(m_process.ProcessId(), CAPTION);
 }
 
@@ -64,7 +80,28 @@ CToolSession::~CToolSession()
         return ::testing::AssertionFailure() << (bIcon ? "icon missing" : "unexpected icon");
     if (box.buttons.size() != 1)
         return ::testing::AssertionFailure() << "expected one button, got " << box.buttons.size();
+    if (box.hWndOwner != m_hWndDialog)
+        return ::testing::AssertionFailure() << "the box is not owned by the dialog";
+    if (box.bOwnerEnabled)
+        return ::testing::AssertionFailure() << "the dialog stays enabled under its box";
     return ::testing::AssertionSuccess();
+}
+
+bool CToolSession::ChooseInOpenDialog(const std::wstring& path)
+{
+    Click(IDC_BTN_LOAD);
+    HWND hOpen = driver::WaitForDialog(m_process.ProcessId(), L"Select GRF file or All file");
+    if (!hOpen)
+        return false;
+    if (!path.empty())
+    {
+        HWND hEdit = FindVisibleEdit(hOpen);
+        if (!hEdit)
+            return false;
+        driver::SetEditText(hEdit, path);
+    }
+    ::PostMessageW(hOpen, WM_COMMAND, MAKEWPARAM(path.empty() ? IDCANCEL : IDOK, BN_CLICKED), 0);
+    return driver::WaitUntil([&] { return !::IsWindow(hOpen); });
 }
 
 bool CToolSession::BuildAndWait(const std::wstring& path)
@@ -88,6 +125,21 @@ void CToolSession::Sync()
     // A sent message is handled only after everything posted before it.
     DWORD_PTR dwResult = 0;
     ::SendMessageTimeoutW(m_hWndDialog, WM_NULL, 0, 0, SMTO_NORMAL, driver::DEFAULT_TIMEOUT_MS, &dwResult);
+}
+
+bool CToolSession::WaitUntilHandled(DWORD dwTimeoutMs)
+{
+    // Two alternating caret positions; each call waits for its own.
+    HWND hWndEdit = Item(IDC_EDIT_FILE);
+    const int nCaret = 1 + (m_nMarker++ % 2);
+    ::PostMessageW(hWndEdit, EM_SETSEL, nCaret, nCaret);
+    return driver::WaitUntil(
+        [&] {
+            DWORD_PTR dwSel = 0;
+            return ::SendMessageTimeoutW(hWndEdit, EM_GETSEL, 0, 0, SMTO_NORMAL, 200, &dwSel) &&
+                   dwSel == static_cast<DWORD_PTR>(MAKELONG(nCaret, nCaret));
+        },
+        dwTimeoutMs);
 }
 
 bool CToolSession::NoBoxShown()

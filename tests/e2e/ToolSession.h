@@ -15,12 +15,16 @@ const wchar_t CAPTION[] = L"Audio/Video Synchronizer Test";
 std::wstring DescriptionOf(HRESULT hr);
 // The whole box text for a caller's text and a non-zero code, as the user sees it.
 std::wstring ExpectedErrorText(const std::wstring& text, HRESULT hr);
+// The first visible edit control among the window's descendants (the open-file dialog's
+// name box, wherever it sits).
+HWND FindVisibleEdit(HWND hWndParent);
 
 class CToolSession
 {
 public:
-    // Starts the tool (MeridelTest.exe, or the tracing copy) beside the test program.
-    explicit CToolSession(const wchar_t* pszExe = L"MeridelTest.exe");
+    // Starts the tool (MeridelTest.exe, or the tracing copy) beside the test program, in
+    // currentDir when one is given.
+    explicit CToolSession(const wchar_t* pszExe = L"MeridelTest.exe", const std::wstring& currentDir = L"");
     ~CToolSession();
 
     bool Started() const { return m_hWndDialog != nullptr; }
@@ -33,10 +37,14 @@ public:
     std::wstring Text(int nID) const { return driver::WindowText(Item(nID)); }
     bool Enabled(int nID) const { return driver::IsEnabled(Item(nID)); }
 
+    // Load...: chooses `path` in the open-file dialog (or cancels it when `path` is empty)
+    // and waits until the dialog is gone.
+    bool ChooseInOpenDialog(const std::wstring& path);
     // Builds the graph file `path` and waits until the graph controls are enabled.
     bool BuildAndWait(const std::wstring& path);
 
-    // Waits for the tool's next message box, checks caption and text, and dismisses it.
+    // Waits for the tool's next message box, checks caption, text, and that the dialog owns
+    // it and is disabled under it, and dismisses it.
     ::testing::AssertionResult ExpectBox(const std::wstring& text, bool bIcon);
     // The window that has the keyboard focus in the tool.
     HWND Focus() const;
@@ -44,6 +52,11 @@ public:
     // is sent when the dialog is idle; a box that the click shows has been created then).
     void Sync();
     bool NoBoxShown();
+    // Waits until the dialog's thread has handled everything posted to it so far (a click
+    // included), shown by a selection change posted to the path box taking effect. Unlike
+    // Sync, a thread that only answers sent messages while it waits does not pass. The path
+    // box must hold two characters or more.
+    bool WaitUntilHandled(DWORD dwTimeoutMs = driver::DEFAULT_TIMEOUT_MS);
 
     // Closes the dialog with Esc and returns the exit code (0xFFFFFFFF on time-out).
     DWORD CloseAndWait();
@@ -52,6 +65,7 @@ public:
 private:
     driver::CToolProcess m_process;
     HWND m_hWndDialog;
+    int m_nMarker;
 };
 
 } // namespace e2e

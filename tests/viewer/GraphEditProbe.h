@@ -10,13 +10,15 @@ public:
     static const PROCESS_INFORMATION& Viewer(const CGraphEdit& ge) { return ge.m_rgPI; }
     static HWND MainWindow(const CGraphEdit& ge) { return ge.m_hWndGraphEdit; }
     static HWND ListBox(const CGraphEdit& ge) { return ge.m_hWndListBox; }
+    static HWND ConnectDialog(const CGraphEdit& ge) { return ge.m_hWndConnectDialog; }
 
     // Every member empty, as after construction or CloseGraphEdit.
     static bool IsIdle(const CGraphEdit& ge)
     {
         const PROCESS_INFORMATION& pi = ge.m_rgPI;
         return ge.m_dwCookie == 0 && !pi.hProcess && !pi.hThread && pi.dwProcessId == 0 &&
-               pi.dwThreadId == 0 && !ge.m_hWndGraphEdit && !ge.m_hWndListBox;
+               pi.dwThreadId == 0 && !ge.m_hWndGraphEdit && !ge.m_hWndListBox &&
+               !ge.m_hWndConnectDialog;
     }
 
     static void SetCookie(CGraphEdit& ge, DWORD dwCookie) { ge.m_dwCookie = dwCookie; }
@@ -40,6 +42,7 @@ public:
     static BOOL CallEnumListBoxProc(HWND hWnd, LPARAM lParam) { return CGraphEdit::EnumListBoxProc(hWnd, lParam); }
     static void PostConnectCommand(CGraphEdit& ge) { ge.PostConnectCommand(); }
     static void SelectRemoteGraph(CGraphEdit& ge, IUnknown* pGraph) { ge.SelectRemoteGraph(pGraph); }
-    static int FindGraphEntry(CGraphEdit& ge, IUnknown* pGraph) { return ge.FindGraphEntry(pGraph); }
+    // With a fresh budget for the list's answers.
+    static int FindGraphEntry(CGraphEdit& ge, IUnknown* pGraph) { return ge.FindGraphEntry(pGraph, ::GetTickCount()); }
     static bool MatchCookieName(LPCWSTR pszText, IUnknown* pGraph) { return CGraphEdit::MatchCookieName(pszText, pGraph); }
 };

@@ -5,6 +5,8 @@
 
 #include <dshow.h>
 
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,29 @@ public:
 
 private:
     wchar_t m_szOld[MAX_PATH];
+};
+
+// A copy of the installed viewer in a folder of its own, for launch cases that must tell
+// which program was started; removed once its viewers are gone.
+class CViewerCopy
+{
+public:
+    CViewerCopy() : m_strDir(L"C:\\viewer-bridge-copy"), m_strExe(m_strDir + L"\\graphedt.exe")
+    {
+        ::CreateDirectoryW(m_strDir.c_str(), nullptr);
+        m_bReady = ::CopyFileW(kInstalledViewer, m_strExe.c_str(), FALSE) != FALSE;
+    }
+    ~CViewerCopy()
+    {
+        ::DeleteFileW(m_strExe.c_str());
+        ::RemoveDirectoryW(m_strDir.c_str());
+    }
+    CViewerCopy(const CViewerCopy&) = delete;
+    CViewerCopy& operator=(const CViewerCopy&) = delete;
+
+    const std::wstring m_strDir;
+    const std::wstring m_strExe;
+    bool m_bReady;
 };
 
 class ViewerBridge : public ::testing::Test
@@ -153,6 +178,8 @@ protected:
     CRegKeySnapshot m_proppageKey;
     CRegKeySnapshot m_graphEditKey;
     CRegKeySnapshot m_settingsKey;
+    // Members go after TearDown has ended the viewers: a copy of the viewer outlives them.
+    std::unique_ptr<CViewerCopy> m_pCopy;
     CViewerReport m_report;
     CComPtr<IUnknown> m_spGraph;
     CGraphEdit m_ge;   // closed before the graph is released
@@ -295,6 +322,37 @@ TEST_F(ViewerBridge, UnregisteredProppageStartsNothing)
     EXPECT_TRUE(CGraphEditProbe::IsProppageRegistered(nullptr));
 }
 
+// A variable of the environment for the length of one case.
+class CEnvironmentVariable
+{
+public:
+    CEnvironmentVariable(LPCWSTR pszName, const std::wstring& strValue) : m_strName(pszName)
+    {
+        wchar_t szOld[4096] = {};
+        m_bHad = ::GetEnvironmentVariableW(pszName, szOld, 4096) > 0;
+        m_strOld = szOld;
+        ::SetEnvironmentVariableW(pszName, strValue.c_str());
+    }
+    ~CEnvironmentVariable() { ::SetEnvironmentVariableW(m_strName.c_str(), m_bHad ? m_strOld.c_str() : nullptr); }
+    CEnvironmentVariable(const CEnvironmentVariable&) = delete;
+    CEnvironmentVariable& operator=(const CEnvironmentVariable&) = delete;
+
+    static std::wstring Value(LPCWSTR pszName)
+    {
+        wchar_t sz[4096] = {};
+        ::GetEnvironmentVariableW(pszName, sz, 4096);
+        return sz;
+    }
+
+private:
+    std::wstring m_strName;
+    std::wstring m_strOld;
+    bool m_bHad;
+};
+
+// {COPY} in a path stands for the folder of the viewer's copy.
+const wchar_t kCopyMark[] = L"{COPY}";
+
 struct SLaunchCase
 {
     const char* pszWhy;
@@ -302,6 +360,9 @@ struct SLaunchCase
     std::wstring strProppage;
     LPCWSTR pszCurrentDir;  // null: the test's own
     HRESULT hr;
+    DWORD dwPathType = REG_SZ;
+    bool bStartsCopy = false;         // the copy runs, not the installed viewer
+    LPCWSTR pszSearchPathDir = nullptr;  // put in front of PATH for the case
 };
 
 std::vector<SLaunchCase> LaunchCases()
@@ -321,19 +382,56 @@ std::vector<SLaunchCase> LaunchCases()
         // The separator at 247 leaves no room for the name; the attempt is skipped, not cut.
         {"composed path too long: no second attempt", nullptr,
          L"C:\\" + std::wstring(244, L'd') + L"\\P.dll", nullptr, kFileNotFound},
+        // The name goes as the application name, which is never looked up along PATH.
+        {"viewer reachable only through PATH: never started", nullptr, L"Proppage.dll", nullptr, kFileNotFound,
+         REG_SZ, false, kCopyMark},
+        // Only strings are paths: a list naming the copy is no Path at all.
+        {"path of another type: beside Proppage.dll", L"{COPY}\\graphedt.exe", kInstalledProppage, nullptr, S_OK,
+         REG_MULTI_SZ},
+        {"expandable path without variables: used", L"{COPY}\\graphedt.exe", kInstalledProppage, nullptr, S_OK,
+         REG_EXPAND_SZ, true},
+        // Taken as stored: the variable is not expanded, so its folder does not exist.
+        {"expandable path with a variable: used as stored", L"%VIEWER_BRIDGE_COPY%\\graphedt.exe",
+         kInstalledProppage, nullptr, kPathNotFound, REG_EXPAND_SZ},
     };
+}
+
+std::wstring WithCopy(std::wstring str, const CViewerCopy& copy)
+{
+    for (size_t i = str.find(kCopyMark); i != std::wstring::npos; i = str.find(kCopyMark))
+        str.replace(i, wcslen(kCopyMark), copy.m_strDir);
+    return str;
 }
 
 TEST_F(ViewerBridge, LaunchFindsTheViewerThroughRegistryAndFallbacks)
 {
+    m_pCopy.reset(new CViewerCopy);
+    ASSERT_TRUE(m_pCopy->m_bReady);
+    const CViewerCopy& copy = *m_pCopy;
+    // What the expandable path would name if it were expanded: the copy.
+    CEnvironmentVariable copyVariable(L"VIEWER_BRIDGE_COPY", copy.m_strDir);
     for (const SLaunchCase& c : LaunchCases())
     {
         CRegKeySnapshot restore(HKEY_LOCAL_MACHINE, kGraphEditKey);
         if (c.pszPath)
-            ASSERT_EQ(ERROR_SUCCESS, SetRegString(HKEY_LOCAL_MACHINE, kGraphEditKey, L"Path", c.pszPath));
+        {
+            const std::wstring strPath = WithCopy(c.pszPath, copy);
+            if (c.dwPathType == REG_MULTI_SZ)
+                ASSERT_EQ(ERROR_SUCCESS, SetRegMultiString(HKEY_LOCAL_MACHINE, kGraphEditKey, L"Path", {strPath}));
+            else
+                ASSERT_EQ(ERROR_SUCCESS,
+                          SetRegValue(HKEY_LOCAL_MACHINE, kGraphEditKey, L"Path", c.dwPathType, strPath.c_str(),
+                                      static_cast<DWORD>((strPath.size() + 1) * sizeof(wchar_t))));
+        }
         else
+        {
             DeleteRegValue(HKEY_LOCAL_MACHINE, kGraphEditKey, L"Path");
+        }
         CCurrentDirectory currentDir(c.pszCurrentDir);
+        std::unique_ptr<CEnvironmentVariable> pSearchPath;
+        if (c.pszSearchPathDir)
+            pSearchPath.reset(new CEnvironmentVariable(
+                L"PATH", WithCopy(c.pszSearchPathDir, copy) + L";" + CEnvironmentVariable::Value(L"PATH")));
         const size_t nStartedBefore = m_report.StartedProcessIds().size();
 
         CGraphEdit ge;
@@ -343,7 +441,8 @@ TEST_F(ViewerBridge, LaunchFindsTheViewerThroughRegistryAndFallbacks)
         if (c.hr == S_OK)
         {
             EXPECT_TRUE(pi.hProcess != nullptr && pi.hThread != nullptr) << c.pszWhy;
-            EXPECT_TRUE(SamePath(kInstalledViewer, ImageOf(pi.hProcess))) << c.pszWhy;
+            EXPECT_TRUE(SamePath(c.bStartsCopy ? copy.m_strExe : std::wstring(kInstalledViewer), ImageOf(pi.hProcess)))
+                << c.pszWhy << ": " << ::testing::PrintToString(ImageOf(pi.hProcess));
             // Ready for input means it has written its start.
             ASSERT_EQ(nStartedBefore + 1, rgStarted.size()) << c.pszWhy;
             EXPECT_EQ(pi.dwProcessId, rgStarted.back()) << c.pszWhy;
@@ -422,6 +521,29 @@ TEST_F(ViewerBridge, ConnectDialogTooLateIsLeftToTheUser)
     ASSERT_TRUE(m_report.WaitFor(L"connect-dialog", kGenerousDeadlineMs));
     EXPECT_LT(m_report.Find(L"selected="), 0);
     EXPECT_LT(m_report.Find(L"ok"), 0);
+}
+
+TEST_F(ViewerBridge, ViewerThatIgnoresQuitIsLetGoAfterTheWait)
+{
+    UseSettings({{L"IgnoreQuit", 1}});
+    ASSERT_EQ(S_OK, m_ge.ShowGraph(m_spGraph));
+    const DWORD dwProcessId = CGraphEditProbe::Viewer(m_ge).dwProcessId;
+    const HWND hWndMain = CGraphEditProbe::MainWindow(m_ge);
+    ASSERT_GE(WaitForConnectionOutcome(dwProcessId), 0);
+
+    const DWORD dwStart = ::GetTickCount();
+    m_ge.CloseGraphEdit();
+    std::printf("CloseGraphEdit with a viewer that ignores WM_QUIT: %lu ms\n",
+                static_cast<unsigned long>(::GetTickCount() - dwStart));
+    EXPECT_TRUE(CGraphEditProbe::IsIdle(m_ge));
+    EXPECT_TRUE(RotNamesOfThisProcess().empty());
+    EXPECT_TRUE(m_report.WaitFor(L"quit-ignored", kGenerousDeadlineMs));
+    // Asked, never forced: it runs on.
+    EXPECT_TRUE(IsProcessRunning(dwProcessId));
+
+    // Its own window still ends it.
+    ::PostMessageW(hWndMain, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsProcessRunning(dwProcessId); }, kGenerousDeadlineMs));
 }
 
 TEST_F(ViewerBridge, CloseAfterTheUserClosedTheViewer)

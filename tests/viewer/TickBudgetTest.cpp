@@ -35,4 +35,31 @@ TEST(TickBudget, ElapsedTimeIsWrapSafe)
     }
 }
 
+struct SWaitCase
+{
+    const char* pszWhy;
+    DWORD dwStart;
+    DWORD dwNow;
+    DWORD dwWait;
+};
+
+// A budget of 500 ms, single waits of at most 100 ms.
+const SWaitCase kWaitCases[] = {
+    {"at the start: a whole single wait", 1000, 1000, 100},
+    {"more than one wait left", 1000, 1399, 100},
+    {"less than one wait left: cut to the rest", 1000, 1450, 50},
+    {"one millisecond left", 1000, 1499, 1},
+    {"exactly spent: no wait", 1000, 1500, 0},
+    {"overrun: no wait", 1000, 1501, 0},
+    {"far overrun does not wrap into a wait", 1000, 1000 + 0x80000000u, 0},
+    {"rest cut across the wrap", 0xFFFFFF00, 0x000000B4, 64},
+    {"spent across the wrap", 0xFFFFFF00, 0x00000100, 0},
+};
+
+TEST(TickBudget, SingleWaitsAreCutToTheRestAndStopWhenItIsSpent)
+{
+    for (const SWaitCase& c : kWaitCases)
+        EXPECT_EQ(c.dwWait, TickBudgetWait(c.dwStart, c.dwNow, 500, 100)) << c.pszWhy;
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 // process playing the viewer's: the bridge is told that the viewer is this process.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 namespace {
 
 const DWORD kFramedVisible = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+// Long enough for a slow machine; passing it is a failure, not the normal way.
+const DWORD kGenerousDeadlineMs = 30000;
 // No process has this id: ids are multiples of four far below it.
 const DWORD kOtherProcessId = 0xFFFFFFF4;
 
@@ -137,23 +140,50 @@ struct SDialogCase
     bool bNested;          // the list sits inside a child of the dialog
     LPCWSTR pszListClass;
     bool bOtherProcess;
+    bool bChildlessInFront;  // an owned window without children comes first in the search
     bool bFound;
 };
 
 const SDialogCase kDialogCases[] = {
-    {"list box child of an owned dialog", true, false, L"ListBox", false, true},
-    {"list box nested deeper", true, true, L"ListBox", false, true},
-    {"dialog not owned by the main window", false, false, L"ListBox", false, false},
-    {"dialog without a list box", true, true, L"Edit", false, false},
-    {"class name only similar", true, false, L"ComboLBox", false, false},
-    {"dialog of another process", true, false, L"ListBox", true, false},
+    {"list box child of an owned dialog", true, false, L"ListBox", false, false, true},
+    {"list box nested deeper", true, true, L"ListBox", false, false, true},
+    {"dialog not owned by the main window", false, false, L"ListBox", false, false, false},
+    {"dialog without a list box", true, true, L"Edit", false, false, false},
+    {"class name only similar", true, false, L"ComboLBox", false, false, false},
+    {"dialog of another process", true, false, L"ListBox", true, false, false},
+    {"childless owned window in front of the dialog", true, false, L"ListBox", false, true, true},
+    {"childless owned window in front of a nested list", true, true, L"ListBox", false, true, true},
 };
+
+// Whether the top-level enumeration meets hWndFirst before hWndSecond.
+bool EnumeratedBefore(HWND hWndFirst, HWND hWndSecond)
+{
+    struct SOrder
+    {
+        HWND hWndFirst;
+        HWND hWndSecond;
+        bool bFirstSeen;
+        bool bBefore;
+    } order = {hWndFirst, hWndSecond, false, false};
+    ::EnumWindows(
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            SOrder* p = reinterpret_cast<SOrder*>(lParam);
+            if (hWnd == p->hWndFirst)
+                p->bFirstSeen = true;
+            if (hWnd != p->hWndSecond)
+                return TRUE;
+            p->bBefore = p->bFirstSeen;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&order));
+    return order.bBefore;
+}
 
 TEST_F(ViewerWindowSearch, ConnectDialogIsOwnedByMainAndHoldsListBox)
 {
     for (const SDialogCase& c : kDialogCases)
     {
-        CTestWindow main, dialog, container, list;
+        CTestWindow main, dialog, container, list, popup;
         ASSERT_TRUE(main.Create(nullptr, kFramed, nullptr)) << c.pszWhy;
         ASSERT_TRUE(dialog.Create(nullptr, WS_POPUP | WS_CAPTION, c.bOwnedByMain ? main.m_hWnd : nullptr))
             << c.pszWhy;
@@ -161,6 +191,14 @@ TEST_F(ViewerWindowSearch, ConnectDialogIsOwnedByMainAndHoldsListBox)
         if (c.bNested)
             hWndHolder = container.Create(nullptr, WS_CHILD | WS_VISIBLE, dialog.m_hWnd);
         ASSERT_TRUE(list.Create(c.pszListClass, WS_CHILD | WS_VISIBLE, hWndHolder)) << c.pszWhy;
+        if (c.bChildlessInFront)
+        {
+            // A tooltip or floating palette: owned, topmost, no children.
+            ASSERT_TRUE(popup.Create(nullptr, WS_POPUP, main.m_hWnd)) << c.pszWhy;
+            ::SetWindowPos(popup.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            ASSERT_EQ(nullptr, ::GetWindow(popup.m_hWnd, GW_CHILD)) << c.pszWhy;
+            ASSERT_TRUE(EnumeratedBefore(popup.m_hWnd, dialog.m_hWnd)) << c.pszWhy;
+        }
 
         CGraphEdit ge;
         PretendViewer(ge, main.m_hWnd);
@@ -168,6 +206,8 @@ TEST_F(ViewerWindowSearch, ConnectDialogIsOwnedByMainAndHoldsListBox)
             CGraphEditProbe::SetViewerProcessId(ge, kOtherProcessId);
         CGraphEditProbe::FindConnectDialog(ge);
         EXPECT_EQ(c.bFound ? list.m_hWnd : nullptr, CGraphEditProbe::ListBox(ge)) << c.pszWhy;
+        // The window that gets OK: the dialog itself, whatever the list's depth in it.
+        EXPECT_EQ(c.bFound ? dialog.m_hWnd : nullptr, CGraphEditProbe::ConnectDialog(ge)) << c.pszWhy;
         CGraphEditProbe::SetMainWindow(ge, nullptr);
     }
 }
@@ -265,6 +305,7 @@ struct SSelectCase
     const char* pszWhy;
     std::vector<std::wstring> rgEntries;
     DWORD dwListStyle;
+    bool bNested;       // the list sits in a panel of the dialog
     int iSelected;      // LB_ERR: nothing selected
     bool bOkPosted;
 };
@@ -273,9 +314,10 @@ std::vector<SSelectCase> SelectCases()
 {
     const std::wstring strOurs = Entry(L"pid {P} IFilterGraph = {G}");
     return {
-        {"matching second entry", {L"pid 4 IFilterGraph = 1", strOurs}, 0, 1, true},
-        {"no matching entry", {L"pid 4 IFilterGraph = 1"}, 0, LB_ERR, false},
-        {"selection refused", {strOurs}, LBS_MULTIPLESEL, LB_ERR, false},
+        {"matching second entry", {L"pid 4 IFilterGraph = 1", strOurs}, 0, false, 1, true},
+        {"no matching entry", {L"pid 4 IFilterGraph = 1"}, 0, false, LB_ERR, false},
+        {"selection refused", {strOurs}, LBS_MULTIPLESEL, false, LB_ERR, false},
+        {"list in a panel: OK still to the dialog", {strOurs}, 0, true, 0, true},
     };
 }
 
@@ -283,10 +325,13 @@ TEST_F(ViewerWindowSearch, SelectRemoteGraphSelectsAndConfirms)
 {
     for (const SSelectCase& c : SelectCases())
     {
-        CTestWindow main, dialog, list;
+        CTestWindow main, dialog, panel, list;
         ASSERT_TRUE(main.Create(nullptr, kFramed, nullptr));
         ASSERT_TRUE(dialog.Create(nullptr, WS_POPUP, main.m_hWnd));
-        ASSERT_TRUE(list.Create(L"ListBox", WS_CHILD | WS_VISIBLE | c.dwListStyle, dialog.m_hWnd));
+        HWND hWndHolder = dialog.m_hWnd;
+        if (c.bNested)
+            hWndHolder = panel.Create(nullptr, WS_CHILD | WS_VISIBLE, dialog.m_hWnd);
+        ASSERT_TRUE(list.Create(L"ListBox", WS_CHILD | WS_VISIBLE | c.dwListStyle, hWndHolder));
         FillListBox(list.m_hWnd, c.rgEntries);
 
         CGraphEdit ge;
@@ -306,11 +351,129 @@ TEST_F(ViewerWindowSearch, SelectRemoteGraphSelectsAndConfirms)
             EXPECT_EQ(static_cast<WPARAM>(IDOK), wParam) << c.pszWhy;
             EXPECT_EQ(0, lParam) << c.pszWhy;
         }
-        // Nothing goes to the main window from here.
+        // Nothing goes to the main window or to the list's holder from here.
         EXPECT_FALSE(TakePostedCommand(main.m_hWnd, &wParam, &lParam)) << c.pszWhy;
+        if (c.bNested)
+        {
+            EXPECT_FALSE(TakePostedCommand(panel.m_hWnd, &wParam, &lParam)) << c.pszWhy;
+        }
         CGraphEditProbe::SetMainWindow(ge, nullptr);
         CGraphEditProbe::SetListBox(ge, nullptr);
     }
+}
+
+// The viewer's windows on a thread of their own that stops taking messages once they are
+// made, as a viewer does that hangs or waits on us: sent messages get no answer until the
+// thread is released.
+class CUnansweringViewer
+{
+public:
+    CUnansweringViewer()
+        : m_hWndMain(nullptr), m_hWndDialog(nullptr), m_hWndList(nullptr), m_bOkPosted(false),
+          m_iSelected(LB_ERR), m_hReady(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          m_hRelease(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_hThread(nullptr)
+    {
+        m_hThread = ::CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+        if (m_hThread)
+            ::WaitForSingleObject(m_hReady, INFINITE);
+    }
+    ~CUnansweringViewer()
+    {
+        Release();
+        ::CloseHandle(m_hReady);
+        ::CloseHandle(m_hRelease);
+    }
+    // Lets the thread answer again, looks at what reached its windows and ends it.
+    void Release()
+    {
+        ::SetEvent(m_hRelease);
+        if (m_hThread)
+        {
+            ::WaitForSingleObject(m_hThread, INFINITE);
+            ::CloseHandle(m_hThread);
+            m_hThread = nullptr;
+        }
+    }
+
+    HWND m_hWndMain;
+    HWND m_hWndDialog;
+    HWND m_hWndList;
+    bool m_bOkPosted;  // valid after Release
+    int m_iSelected;   // valid after Release
+
+private:
+    static DWORD WINAPI ThreadProc(LPVOID pv)
+    {
+        static_cast<CUnansweringViewer*>(pv)->Run();
+        return 0;
+    }
+    void Run()
+    {
+        CTestWindow main, dialog, list;
+        m_hWndMain = main.Create(nullptr, kFramed, nullptr);
+        m_hWndDialog = dialog.Create(nullptr, WS_POPUP, main.m_hWnd);
+        m_hWndList = list.Create(L"ListBox", WS_CHILD | WS_VISIBLE, dialog.m_hWnd);
+        FillListBox(list.m_hWnd, {Entry(L"pid {P} IFilterGraph = {G}")});
+        ::SetEvent(m_hReady);
+        // Hung: no message of this thread is looked at until the test lets go.
+        ::WaitForSingleObject(m_hRelease, INFINITE);
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+        m_bOkPosted = TakePostedCommand(dialog.m_hWnd, &wParam, &lParam);
+        m_iSelected = static_cast<int>(::SendMessageW(list.m_hWnd, LB_GETCURSEL, 0, 0));
+        DispatchPendingMessages();
+    }
+
+    HANDLE m_hReady;
+    HANDLE m_hRelease;
+    HANDLE m_hThread;
+};
+
+struct SSelectRun
+{
+    CGraphEdit* pge;
+    DWORD dwElapsedMs;
+};
+
+DWORD WINAPI SelectRemoteGraphProc(LPVOID pv)
+{
+    SSelectRun* pRun = static_cast<SSelectRun*>(pv);
+    const DWORD dwStart = ::GetTickCount();
+    CGraphEditProbe::SelectRemoteGraph(*pRun->pge, kFakeGraph);
+    pRun->dwElapsedMs = ::GetTickCount() - dwStart;
+    return 0;
+}
+
+TEST_F(ViewerWindowSearch, ListThatDoesNotAnswerHasNoEntryOfOurs)
+{
+    CUnansweringViewer viewer;
+    ASSERT_TRUE(viewer.m_hWndList != nullptr);
+
+    CGraphEdit ge;
+    PretendViewer(ge, viewer.m_hWndMain);
+    EXPECT_EQ(-1, CGraphEditProbe::FindGraphEntry(ge, kFakeGraph)) << "no list box yet";
+
+    // On a thread of its own, so that a bridge waiting for ever fails the test instead of
+    // hanging it; the viewer stays hung far longer than any deadline here.
+    SSelectRun run = {&ge, 0};
+    HANDLE hSelect = ::CreateThread(nullptr, 0, SelectRemoteGraphProc, &run, 0, nullptr);
+    ASSERT_TRUE(hSelect != nullptr);
+    const bool bEnded = ::WaitForSingleObject(hSelect, kGenerousDeadlineMs) == WAIT_OBJECT_0;
+    EXPECT_TRUE(bEnded) << "SelectRemoteGraph waits on a viewer that does not answer";
+    if (bEnded)
+        std::printf("SelectRemoteGraph with a list that does not answer: %lu ms\n",
+                    static_cast<unsigned long>(run.dwElapsedMs));
+    EXPECT_EQ(viewer.m_hWndList, CGraphEditProbe::ListBox(ge));
+    EXPECT_EQ(-1, CGraphEditProbe::FindGraphEntry(ge, kFakeGraph));
+
+    viewer.Release();
+    if (!bEnded)
+        ::WaitForSingleObject(hSelect, INFINITE);
+    ::CloseHandle(hSelect);
+    EXPECT_FALSE(viewer.m_bOkPosted);
+    EXPECT_EQ(LB_ERR, viewer.m_iSelected);
+    CGraphEditProbe::SetMainWindow(ge, nullptr);
+    CGraphEditProbe::SetListBox(ge, nullptr);
 }
 
 TEST_F(ViewerWindowSearch, SelectRemoteGraphWithoutMainWindowDoesNothing)

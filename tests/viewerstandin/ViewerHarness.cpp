@@ -31,6 +31,10 @@ namespace
             {L"ShowDelayMs", &switches.ShowDelayMs},
             {L"ConnectDialogDelayMs", &switches.ConnectDialogDelayMs},
             {L"IdleDelayMs", &switches.IdleDelayMs},
+            {L"NestedListBox", &switches.NestedListBox},
+            {L"ChildlessPopup", &switches.ChildlessPopup},
+            {L"ListHangMs", &switches.ListHangMs},
+            {L"IgnoreQuit", &switches.IgnoreQuit},
         };
         for (const auto& value : kDwords)
             if (value.second->has_value() && lResult == ERROR_SUCCESS)
@@ -177,30 +181,35 @@ HWND CViewerProcess::FindTopLevelWindow(DWORD dwStyleMask) const
 
 SConnectDialog CViewerProcess::FindConnectDialog(HWND hWndMain) const
 {
-    SWindowSearch search = {m_pi.dwProcessId, 0, hWndMain, nullptr};
+    struct SDialogSearch
+    {
+        DWORD dwProcessId;
+        HWND hWndOwner;
+        SConnectDialog dialog;
+    } search = {m_pi.dwProcessId, hWndMain, {}};
     EnumWindows(
         [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto* pSearch = reinterpret_cast<SWindowSearch*>(lParam);
+            auto* pSearch = reinterpret_cast<SDialogSearch*>(lParam);
             if (ProcessOf(hWnd) != pSearch->dwProcessId || GetParent(hWnd) != pSearch->hWndOwner)
                 return TRUE;
-            pSearch->hWndFound = hWnd;
+            HWND hWndList = nullptr;
+            EnumChildWindows(
+                hWnd,
+                [](HWND hWndChild, LPARAM lParamList) -> BOOL {
+                    if (WindowClassName(hWndChild) != L"ListBox")
+                        return TRUE;
+                    *reinterpret_cast<HWND*>(lParamList) = hWndChild;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&hWndList));
+            if (!hWndList)
+                return TRUE;   // an owned window of another kind, such as a palette
+            pSearch->dialog.hWndDialog = hWnd;
+            pSearch->dialog.hWndListBox = hWndList;
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
-    SConnectDialog dialog;
-    dialog.hWndDialog = search.hWndFound;
-    if (!dialog.hWndDialog)
-        return dialog;
-    EnumChildWindows(
-        dialog.hWndDialog,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            if (WindowClassName(hWnd) != L"ListBox")
-                return TRUE;
-            *reinterpret_cast<HWND*>(lParam) = hWnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&dialog.hWndListBox));
-    return dialog;
+    return search.dialog;
 }
 
 std::vector<std::wstring> CViewerProcess::ReportLines() const

@@ -29,6 +29,10 @@ struct SViewerSwitches
     std::optional<DWORD> ShowDelayMs;
     std::optional<DWORD> ConnectDialogDelayMs;
     std::optional<DWORD> IdleDelayMs;
+    std::optional<DWORD> NestedListBox;
+    std::optional<DWORD> ChildlessPopup;
+    std::optional<DWORD> ListHangMs;
+    std::optional<DWORD> IgnoreQuit;
     std::vector<std::wstring> ExtraEntries;
 };
 
@@ -56,7 +60,8 @@ public:
 
     // First top-level window of the viewer whose style has every bit of dwStyleMask.
     HWND FindTopLevelWindow(DWORD dwStyleMask) const;
-    // The viewer's top-level window owned by hWndMain and its descendant of class "ListBox".
+    // The first top-level window of the viewer owned by hWndMain that has a descendant of
+    // class "ListBox", and that list box.
     SConnectDialog FindConnectDialog(HWND hWndMain) const;
 
     std::vector<std::wstring> ReportLines() const;

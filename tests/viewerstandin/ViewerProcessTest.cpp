@@ -305,6 +305,110 @@ namespace
         EXPECT_NE(nullptr, WaitForVisibleMainWindow(viewer, kMainWindowStyle));
     }
 
+    // Opens the connect dialog the way the launcher does and selects this test's graph.
+    SConnectDialog OpenAndSelect(CViewerProcess& viewer, const CTestGraph& graph, HWND* phWndMain)
+    {
+        SConnectDialog none;
+        if (WaitForInputIdle(viewer.Process(), kAppearMs) != 0)
+            return none;
+        HWND hWndMain = WaitForVisibleMainWindow(viewer, kMainWindowStyle);
+        if (!hWndMain)
+            return none;
+        *phWndMain = hWndMain;
+        SConnectDialog dialog = OpenConnectDialog(viewer, hWndMain);
+        if (!dialog.hWndListBox)
+            return none;
+        const int iEntry = FindGraphEntry(ListBoxEntries(dialog.hWndListBox), graph.GraphNumber());
+        if (iEntry < 0 || SendMessageW(dialog.hWndListBox, LB_SETCURSEL, static_cast<WPARAM>(iEntry), 0) == LB_ERR)
+            return none;
+        return dialog;
+    }
+
+    void CheckNestedListBox(CViewerProcess& viewer, const CTestGraph& graph)
+    {
+        HWND hWndMain = nullptr;
+        SConnectDialog dialog = OpenAndSelect(viewer, graph, &hWndMain);
+        ASSERT_NE(nullptr, dialog.hWndListBox) << Dump(viewer.ReportLines());
+        // The list sits in a panel, a child of the top-level dialog owned by the main window.
+        HWND hWndPanel = GetParent(dialog.hWndListBox);
+        ASSERT_NE(dialog.hWndDialog, hWndPanel);
+        EXPECT_EQ(dialog.hWndDialog, GetParent(hWndPanel));
+        EXPECT_EQ(hWndMain, GetParent(dialog.hWndDialog));
+        EXPECT_EQ(dialog.hWndDialog, GetAncestor(dialog.hWndListBox, GA_ROOT));
+
+        // OK posted to the list's parent stays in the panel; posted to the dialog, it connects.
+        ASSERT_TRUE(PostMessageW(hWndPanel, WM_COMMAND, IDOK, 0));
+        ASSERT_TRUE(viewer.WaitForReportLine(L"panel-command id=1", kAppearMs)) << Dump(viewer.ReportLines());
+        EXPECT_TRUE(IsWindow(dialog.hWndDialog));
+        ASSERT_TRUE(PostMessageW(dialog.hWndDialog, WM_COMMAND, IDOK, 0));
+        EXPECT_TRUE(viewer.WaitForReportLine(L"connected graph=", kAppearMs)) << Dump(viewer.ReportLines());
+        EXPECT_TRUE(LinesInOrder(viewer.ReportLines(), {L"connect-dialog", L"panel-command id=1", L"ok", L"connected "}));
+    }
+
+    void CheckChildlessPopup(CViewerProcess& viewer, const CTestGraph& graph)
+    {
+        HWND hWndMain = nullptr;
+        SConnectDialog dialog = OpenAndSelect(viewer, graph, &hWndMain);
+        ASSERT_NE(nullptr, dialog.hWndListBox) << Dump(viewer.ReportLines());
+        // The viewer checked the order as a window search sees it.
+        EXPECT_TRUE(LinesInOrder(viewer.ReportLines(), {L"popup", L"connect-dialog", L"popup-in-front"}))
+            << Dump(viewer.ReportLines());
+        HWND hWndPopup = nullptr;
+        EnumWindows(
+            [](HWND hWnd, LPARAM lParam) -> BOOL {
+                if (WindowClassName(hWnd) != L"StandInGraphViewerPopup")
+                    return TRUE;
+                *reinterpret_cast<HWND*>(lParam) = hWnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&hWndPopup));
+        ASSERT_NE(nullptr, hWndPopup);
+        DWORD dwProcessId = 0;
+        GetWindowThreadProcessId(hWndPopup, &dwProcessId);
+        EXPECT_EQ(viewer.ProcessId(), dwProcessId);
+        EXPECT_EQ(hWndMain, GetParent(hWndPopup));
+        EXPECT_EQ(nullptr, GetWindow(hWndPopup, GW_CHILD));
+        EXPECT_TRUE(IsWindowVisible(hWndPopup));
+        EXPECT_NE(0u, static_cast<DWORD>(GetWindowLongW(hWndPopup, GWL_EXSTYLE)) & WS_EX_TOPMOST);
+        ASSERT_TRUE(PostMessageW(dialog.hWndDialog, WM_COMMAND, IDOK, 0));
+        EXPECT_TRUE(viewer.WaitForReportLine(L"connected graph=", kAppearMs)) << Dump(viewer.ReportLines());
+    }
+
+    void CheckListHang(CViewerProcess& viewer, const CTestGraph& graph)
+    {
+        ASSERT_EQ(0u, WaitForInputIdle(viewer.Process(), kAppearMs));
+        HWND hWndMain = WaitForVisibleMainWindow(viewer, kMainWindowStyle);
+        ASSERT_NE(nullptr, hWndMain);
+        SConnectDialog dialog = OpenConnectDialog(viewer, hWndMain);
+        ASSERT_NE(nullptr, dialog.hWndListBox);
+        // The first count asked from outside gets no answer while the viewer stands still.
+        DWORD_PTR dwCount = 0;
+        EXPECT_EQ(0, SendMessageTimeoutW(dialog.hWndListBox, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 200, &dwCount));
+        ASSERT_TRUE(viewer.WaitForReportLine(L"list-hang ms=4000", kAppearMs)) << Dump(viewer.ReportLines());
+        // Then it answers again, and never stops a second time.
+        ASSERT_TRUE(viewer.WaitForReportLine(L"list-answers", kAppearMs)) << Dump(viewer.ReportLines());
+        EXPECT_NE(0, SendMessageTimeoutW(dialog.hWndListBox, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kAppearMs, &dwCount));
+        EXPECT_NE(-1, FindGraphEntry(ListBoxEntries(dialog.hWndListBox), graph.GraphNumber()));
+        std::vector<std::wstring> rgLines = viewer.ReportLines();
+        EXPECT_EQ(1, std::count_if(rgLines.begin(), rgLines.end(),
+                                   [](const std::wstring& str) { return str.rfind(L"list-hang", 0) == 0; }));
+    }
+
+    void CheckIgnoreQuit(CViewerProcess& viewer, const CTestGraph&)
+    {
+        ASSERT_EQ(0u, WaitForInputIdle(viewer.Process(), kAppearMs));
+        HWND hWndMain = WaitForVisibleMainWindow(viewer, kMainWindowStyle);
+        ASSERT_NE(nullptr, hWndMain);
+        ASSERT_TRUE(PostThreadMessageW(viewer.ThreadId(), WM_QUIT, 0, 0));
+        ASSERT_TRUE(viewer.WaitForReportLine(L"quit-ignored", kAppearMs)) << Dump(viewer.ReportLines());
+        EXPECT_FALSE(viewer.HasExited());
+        EXPECT_TRUE(IsWindowVisible(hWndMain));
+        // Its own window still ends it.
+        ASSERT_TRUE(PostMessageW(hWndMain, WM_CLOSE, 0, 0));
+        EXPECT_TRUE(PumpWaitForHandle(viewer.Process(), kExitMs));
+        EXPECT_TRUE(LinesInOrder(viewer.ReportLines(), {L"quit-ignored", L"quit"}));
+    }
+
     SViewerSwitches Switches(std::function<void(SViewerSwitches&)> fnSet)
     {
         SViewerSwitches switches;
@@ -322,6 +426,10 @@ namespace
         {"ConnectDialogDelay", Switches([](SViewerSwitches& s) { s.ConnectDialogDelayMs = kDelayMs; }),
          CheckLateConnectDialog},
         {"IdleDelay", Switches([](SViewerSwitches& s) { s.IdleDelayMs = kDelayMs; }), CheckLateInputIdle},
+        {"NestedListBox", Switches([](SViewerSwitches& s) { s.NestedListBox = 1; }), CheckNestedListBox},
+        {"ChildlessPopup", Switches([](SViewerSwitches& s) { s.ChildlessPopup = 1; }), CheckChildlessPopup},
+        {"ListHang", Switches([](SViewerSwitches& s) { s.ListHangMs = kDelayMs; }), CheckListHang},
+        {"IgnoreQuit", Switches([](SViewerSwitches& s) { s.IgnoreQuit = 1; }), CheckIgnoreQuit},
     };
 
     class ViewerSwitchTest : public testing::TestWithParam<SSwitchCase> {};

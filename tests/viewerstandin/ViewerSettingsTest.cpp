@@ -66,6 +66,10 @@ TEST(ViewerSettings, DefaultsWithoutKeyOrValues)
         EXPECT_FALSE(s.m_bHasShowDelay);
         EXPECT_FALSE(s.m_bHasConnectDialogDelay);
         EXPECT_EQ(0u, s.m_dwIdleDelayMs);
+        EXPECT_FALSE(s.m_bNestedListBox);
+        EXPECT_FALSE(s.m_bChildlessPopup);
+        EXPECT_EQ(0u, s.m_dwListHangMs);
+        EXPECT_FALSE(s.m_bIgnoreQuit);
         EXPECT_TRUE(s.m_rgstrExtraEntries.empty());
         EXPECT_EQ(L"C:\\viewer-report.txt", s.m_strReportFile);
     }
@@ -79,6 +83,10 @@ TEST(ViewerSettings, ReadsEveryValue)
     key.SetDword(L"ShowDelayMs", 0xFFFFFFFF);
     key.SetDword(L"ConnectDialogDelayMs", 250);
     key.SetDword(L"IdleDelayMs", 1500);
+    key.SetDword(L"NestedListBox", 1);
+    key.SetDword(L"ChildlessPopup", 2);
+    key.SetDword(L"ListHangMs", 60000);
+    key.SetDword(L"IgnoreQuit", 1);
     key.SetRaw(L"ExtraEntries", REG_MULTI_SZ, std::wstring(L"decoy one\0pid 1 IFilterGraph = 2\0\0", 35));
     key.SetRaw(L"ReportFile", REG_SZ, std::wstring(L"D:\\report.txt", 14));
 
@@ -89,6 +97,10 @@ TEST(ViewerSettings, ReadsEveryValue)
     EXPECT_TRUE(s.m_bHasConnectDialogDelay);
     EXPECT_EQ(250u, s.m_dwConnectDialogDelayMs);
     EXPECT_EQ(1500u, s.m_dwIdleDelayMs);
+    EXPECT_TRUE(s.m_bNestedListBox);
+    EXPECT_TRUE(s.m_bChildlessPopup);
+    EXPECT_EQ(60000u, s.m_dwListHangMs);
+    EXPECT_TRUE(s.m_bIgnoreQuit);
     EXPECT_EQ((std::vector<std::wstring>{L"decoy one", L"pid 1 IFilterGraph = 2"}), s.m_rgstrExtraEntries);
     EXPECT_EQ(L"D:\\report.txt", s.m_strReportFile);
 }
@@ -100,11 +112,15 @@ TEST(ViewerSettings, IgnoresValuesOfTheWrongTypeAndToleratesMissingTerminators)
     key.SetRaw(L"NoSizingFrame", REG_SZ, std::wstring(L"1", 2));
     key.SetRaw(L"ShowDelayMs", REG_BINARY, std::wstring(L"ab", 2));
     key.SetDword(L"ExtraEntries", 7);
+    key.SetRaw(L"IgnoreQuit", REG_SZ, std::wstring(L"1", 2));
+    key.SetRaw(L"ListHangMs", REG_BINARY, std::wstring(L"ab", 2));
     key.SetRaw(L"ReportFile", REG_SZ, std::wstring(L"C:\\r.txt", 8));   // no terminator stored
 
     CViewerSettings s = key.Load();
     EXPECT_FALSE(s.m_bNoSizingFrame);
     EXPECT_FALSE(s.m_bHasShowDelay);
+    EXPECT_FALSE(s.m_bIgnoreQuit);
+    EXPECT_EQ(0u, s.m_dwListHangMs);
     EXPECT_TRUE(s.m_rgstrExtraEntries.empty());
     EXPECT_EQ(L"C:\\r.txt", s.m_strReportFile);
 
