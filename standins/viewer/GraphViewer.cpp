@@ -27,14 +27,6 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*p
     if (settings.m_dwIdleDelayMs > 0)
         Sleep(settings.m_dwIdleDelayMs);
 
-    // The first look at the Running Object Table sets up the process's link to the table's
-    // service, which under Wine takes longer than a launcher waits for the connect dialog.
-    // Paying it here, before the viewer is ready for input, keeps the dialog prompt later.
-    {
-        std::vector<SPublishedGraph> rgWarmUp;
-        CollectPublishedGraphs(&rgWarmUp);
-    }
-
     int nExitCode = 0;
     {
         CMainWindow mainWindow(&settings, &log);

@@ -122,22 +122,24 @@ HWND CToolSession::Focus() const
 
 void CToolSession::Sync()
 {
-    // A sent message is handled only after everything posted before it.
-    DWORD_PTR dwResult = 0;
-    ::SendMessageTimeoutW(m_hWndDialog, WM_NULL, 0, 0, SMTO_NORMAL, driver::DEFAULT_TIMEOUT_MS, &dwResult);
+    WaitUntilHandled();
 }
 
 bool CToolSession::WaitUntilHandled(DWORD dwTimeoutMs)
 {
-    // Two alternating caret positions; each call waits for its own.
+    // A sent message is no marker: the thread takes sent messages before posted ones, and
+    // also while it waits inside a handler. A posted one is taken in order, after all that
+    // was posted before it. The marker is the path box's text limit, which neither the
+    // tool nor a user ever comes near: two alternating values far above any path, so each
+    // call waits for its own.
     HWND hWndEdit = Item(IDC_EDIT_FILE);
-    const int nCaret = 1 + (m_nMarker++ % 2);
-    ::PostMessageW(hWndEdit, EM_SETSEL, nCaret, nCaret);
+    const DWORD dwLimit = 1000001 + (m_nMarker++ % 2);
+    ::PostMessageW(hWndEdit, EM_SETLIMITTEXT, dwLimit, 0);
     return driver::WaitUntil(
         [&] {
-            DWORD_PTR dwSel = 0;
-            return ::SendMessageTimeoutW(hWndEdit, EM_GETSEL, 0, 0, SMTO_NORMAL, 200, &dwSel) &&
-                   dwSel == static_cast<DWORD_PTR>(MAKELONG(nCaret, nCaret));
+            DWORD_PTR dwAnswer = 0;
+            return ::SendMessageTimeoutW(hWndEdit, EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 200, &dwAnswer) &&
+                   dwAnswer == dwLimit;
         },
         dwTimeoutMs);
 }

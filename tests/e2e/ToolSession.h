@@ -48,14 +48,12 @@ public:
     ::testing::AssertionResult ExpectBox(const std::wstring& text, bool bIcon);
     // The window that has the keyboard focus in the tool.
     HWND Focus() const;
-    // Waits until the dialog has handled what was posted to it (a click arrives before this
-    // is sent when the dialog is idle; a box that the click shows has been created then).
+    // Waits until the dialog's thread has handled everything posted to it so far (a click
+    // included): a box that a click shows has been created then. A thread that only answers
+    // sent messages while it waits inside a handler does not pass.
     void Sync();
     bool NoBoxShown();
-    // Waits until the dialog's thread has handled everything posted to it so far (a click
-    // included), shown by a selection change posted to the path box taking effect. Unlike
-    // Sync, a thread that only answers sent messages while it waits does not pass. The path
-    // box must hold two characters or more.
+    // The same, false when the deadline passed first.
     bool WaitUntilHandled(DWORD dwTimeoutMs = driver::DEFAULT_TIMEOUT_MS);
 
     // Closes the dialog with Esc and returns the exit code (0xFFFFFFFF on time-out).

@@ -23,9 +23,8 @@ public:
     HWND m_hWnd;
 };
 
-// Gives the window a new style at once. Under Wine, hiding or destroying a visible top-level
-// window costs a fixed wait of about two seconds, so tests keep one visible window and
-// change its style rather than making new ones.
+// Gives the window a new style at once, so that one visible window serves every row of a
+// table of window traits.
 void Restyle(HWND hWnd, DWORD dwStyle);
 
 // Replaces the list box's entries.
