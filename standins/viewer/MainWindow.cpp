@@ -4,6 +4,7 @@
 #include "ReportLog.h"
 #include "ViewerResource.h"
 #include "ViewerSettings.h"
+#include "WindowOrder.h"
 
 namespace
 {
@@ -252,26 +253,3 @@ void CMainWindow::ShowChildlessPopup()
     m_pLog->Append(L"popup");
 }
 
-bool CMainWindow::IsEnumeratedBefore(HWND hWndFirst, HWND hWndSecond)
-{
-    // Top-level windows come in Z order; the launcher's search sees them the same way.
-    struct SOrder
-    {
-        HWND hWndFirst;
-        HWND hWndSecond;
-        bool bFirstSeen;
-        bool bBefore;
-    } order = {hWndFirst, hWndSecond, false, false};
-    EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto* p = reinterpret_cast<SOrder*>(lParam);
-            if (hWnd == p->hWndFirst)
-                p->bFirstSeen = true;
-            if (hWnd != p->hWndSecond)
-                return TRUE;
-            p->bBefore = p->bFirstSeen;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&order));
-    return order.bBefore;
-}

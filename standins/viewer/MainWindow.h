@@ -40,7 +40,6 @@ private:
     void OnTimer(UINT_PTR uId);
     void OpenConnectDialog();
     void ShowChildlessPopup();
-    static bool IsEnumeratedBefore(HWND hWndFirst, HWND hWndSecond);
     void ClearConnection();
 
     const CViewerSettings* m_pSettings;

@@ -4,6 +4,30 @@
 
 namespace driver {
 
+std::wstring ImageOf(HANDLE hProcess)
+{
+    wchar_t szImage[MAX_PATH] = {};
+    DWORD cchImage = MAX_PATH;
+    if (!::QueryFullProcessImageNameW(hProcess, 0, szImage, &cchImage))
+        return std::wstring();
+    return std::wstring(szImage, cchImage);
+}
+
+bool SamePath(const std::wstring& strA, const std::wstring& strB)
+{
+    return ::lstrcmpiW(strA.c_str(), strB.c_str()) == 0;
+}
+
+bool IsProcessRunning(DWORD dwProcessId)
+{
+    HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
+    if (!hProcess)
+        return false;
+    const bool bRunning = ::WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(hProcess);
+    return bRunning;
+}
+
 std::wstring ProgramFolder()
 {
     wchar_t szPath[MAX_PATH] = {};

@@ -77,6 +77,13 @@ bool WaitUntil(Pred pred, DWORD dwTimeoutMs = DEFAULT_TIMEOUT_MS)
     }
 }
 
+// The image a process runs, as a full path (empty when it cannot be read).
+std::wstring ImageOf(HANDLE hProcess);
+// Paths compared as the file system compares them: without regard to letter case.
+bool SamePath(const std::wstring& strA, const std::wstring& strB);
+// Whether the process exists and has not ended.
+bool IsProcessRunning(DWORD dwProcessId);
+
 // Top-level windows of a process, optionally only of one class.
 std::vector<HWND> TopLevelWindows(DWORD dwProcessId, const wchar_t* pszClass = nullptr);
 // The process's visible dialog with this caption (null when there is none).

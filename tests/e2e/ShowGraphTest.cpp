@@ -14,6 +14,9 @@
 #include "ui/resource.h"
 
 using namespace e2e;
+using driver::ImageOf;
+using driver::IsProcessRunning;
+using driver::SamePath;
 
 namespace {
 
@@ -21,34 +24,10 @@ const wchar_t c_szSwitchesKey[] = L"Software\\StandIns\\GraphViewer";
 const wchar_t c_szReport[] = L"C:\\e2e-viewer-report.txt";
 const wchar_t c_szInstalledViewer[] = L"C:\\Program Files\\GraphViewer\\graphedt.exe";
 
-std::wstring ImageOf(HANDLE hProcess)
-{
-    wchar_t szImage[MAX_PATH] = {};
-    DWORD cchImage = MAX_PATH;
-    if (!::QueryFullProcessImageNameW(hProcess, 0, szImage, &cchImage))
-        return std::wstring();
-    return std::wstring(szImage, cchImage);
-}
-
 bool IsViewerProgram(const std::wstring& image)
 {
     const std::wstring name = L"\\graphedt.exe";
     return image.size() >= name.size() && ::lstrcmpiW(image.c_str() + image.size() - name.size(), name.c_str()) == 0;
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b)
-{
-    return ::lstrcmpiW(a.c_str(), b.c_str()) == 0;
-}
-
-bool IsProcessRunning(DWORD dwProcessId)
-{
-    HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
-    if (!hProcess)
-        return false;
-    const bool bRunning = ::WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT;
-    ::CloseHandle(hProcess);
-    return bRunning;
 }
 
 // Points the viewer stand-in's report at a file of this test and removes it afterwards.

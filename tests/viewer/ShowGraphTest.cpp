@@ -10,12 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "Driver.h"
 #include "GraphEditProbe.h"
 #include "MessagePump.h"
 #include "RegistryGuard.h"
 #include "RotEntries.h"
 #include "ViewerReport.h"
 #include "viewer/CookieName.h"
+
+using driver::ImageOf;
+using driver::IsProcessRunning;
+using driver::SamePath;
 
 namespace {
 
@@ -32,21 +37,6 @@ std::wstring Hex(DWORD dw, const wchar_t* pszFormat)
     wchar_t sz[16];
     ::wsprintfW(sz, pszFormat, dw);
     return sz;
-}
-
-// The image a process runs, as a full path.
-std::wstring ImageOf(HANDLE hProcess)
-{
-    wchar_t szImage[MAX_PATH] = {};
-    DWORD cchImage = MAX_PATH;
-    if (!::QueryFullProcessImageNameW(hProcess, 0, szImage, &cchImage))
-        return std::wstring();
-    return std::wstring(szImage, cchImage);
-}
-
-bool SamePath(const std::wstring& strA, const std::wstring& strB)
-{
-    return ::lstrcmpiW(strA.c_str(), strB.c_str()) == 0;
 }
 
 // The current directory for the length of one case.

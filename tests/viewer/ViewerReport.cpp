@@ -83,16 +83,6 @@ std::vector<DWORD> CViewerReport::StartedProcessIds() const
     return rgIds;
 }
 
-bool IsProcessRunning(DWORD dwProcessId)
-{
-    HANDLE hProcess = ::OpenProcess(SYNCHRONIZE, FALSE, dwProcessId);
-    if (!hProcess)
-        return false;
-    const bool bRunning = ::WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT;
-    ::CloseHandle(hProcess);
-    return bRunning;
-}
-
 namespace {
 
 // Ids are reused: only a process that runs the viewer is ever touched.

@@ -34,6 +34,3 @@ private:
 // Ends viewer processes that are still running: each is asked to quit first, and ended by
 // force only if it does not within the deadline. The bridge must not hold them any more.
 void EndViewers(const std::vector<DWORD>& rgProcessIds);
-
-// Whether the process exists and has not ended.
-bool IsProcessRunning(DWORD dwProcessId);

@@ -8,6 +8,7 @@
 
 #include "GraphEditProbe.h"
 #include "TestWindows.h"
+#include "WindowOrder.h"
 #include "viewer/CookieName.h"
 
 namespace {
@@ -155,30 +156,6 @@ const SDialogCase kDialogCases[] = {
     {"childless owned window in front of a nested list", true, true, L"ListBox", false, true, true},
 };
 
-// Whether the top-level enumeration meets hWndFirst before hWndSecond.
-bool EnumeratedBefore(HWND hWndFirst, HWND hWndSecond)
-{
-    struct SOrder
-    {
-        HWND hWndFirst;
-        HWND hWndSecond;
-        bool bFirstSeen;
-        bool bBefore;
-    } order = {hWndFirst, hWndSecond, false, false};
-    ::EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            SOrder* p = reinterpret_cast<SOrder*>(lParam);
-            if (hWnd == p->hWndFirst)
-                p->bFirstSeen = true;
-            if (hWnd != p->hWndSecond)
-                return TRUE;
-            p->bBefore = p->bFirstSeen;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&order));
-    return order.bBefore;
-}
-
 TEST_F(ViewerWindowSearch, ConnectDialogIsOwnedByMainAndHoldsListBox)
 {
     for (const SDialogCase& c : kDialogCases)
@@ -197,7 +174,7 @@ TEST_F(ViewerWindowSearch, ConnectDialogIsOwnedByMainAndHoldsListBox)
             ASSERT_TRUE(popup.Create(nullptr, WS_POPUP, main.m_hWnd)) << c.pszWhy;
             ::SetWindowPos(popup.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             ASSERT_EQ(nullptr, ::GetWindow(popup.m_hWnd, GW_CHILD)) << c.pszWhy;
-            ASSERT_TRUE(EnumeratedBefore(popup.m_hWnd, dialog.m_hWnd)) << c.pszWhy;
+            ASSERT_TRUE(IsEnumeratedBefore(popup.m_hWnd, dialog.m_hWnd)) << c.pszWhy;
         }
 
         CGraphEdit ge;
