@@ -9,14 +9,21 @@ class CMeridelTestModule : public CAtlExeModuleT<CMeridelTestModule>
 {
 };
 
+// The module layer's fixed name for the one module object.
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
 CMeridelTestModule _AtlModule;
 
 // The up-down control's window class is registered as soon as the common controls
 // library is loaded; this reference makes the loader map it before the dialog exists.
+// Nothing calls through it: the entry point reads it once (a volatile read no compiler
+// may leave out), which keeps the import that an unread pointer would lose to the
+// optimiser, and with it the library.
 static void(WINAPI* const volatile s_pfnCommonControls)() = ::InitCommonControls;
 
 extern "C" int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int)
 {
+    static_cast<void>(s_pfnCommonControls);
+
     HRESULT hr = _AtlModule.InitializeCom();
     if (hr != S_OK)
     {
