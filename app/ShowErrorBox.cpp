@@ -4,6 +4,8 @@
 
 #include "app/ErrorMessage.h"
 
+// Text before caption, as in MessageBoxW.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 int ShowErrorBox(HWND hWndOwner, LPCWSTR pszText, LPCWSTR pszCaption, HRESULT hr, UINT uType)
 {
     WCHAR szMsg[ERROR_MESSAGE_CAPACITY] = {};

@@ -35,6 +35,8 @@ public:
         }
         return *this;
     }
+    // operator=(T*) leaves the holder alone when given the pointer it already holds.
+    // NOLINTNEXTLINE(bugprone-unhandled-self-assignment)
     CComPtr& operator=(const CComPtr& other) { return *this = other.p; }
 
     operator T*() const { return p; }

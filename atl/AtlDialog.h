@@ -13,6 +13,8 @@ class CDialogImplBaseT : public TBase, public CMessageMap
 {
 public:
     // The message being dispatched, so that nested dispatch can be told apart.
+    // The dialog layer's fixed name; no run-time header declares it.
+    // NOLINTNEXTLINE(bugprone-reserved-identifier)
     struct _AtlMsg
     {
         HWND hwnd;

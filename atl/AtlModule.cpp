@@ -1,5 +1,7 @@
 #include "atl/AtlModule.h"
 
+// The name under which the linker provides the image's own header.
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 // The framework's objects are built before any module object of the program (which has

@@ -9,6 +9,8 @@
 
 // One pending window creation: the object waiting for its window on a given thread.
 // The node lives inside the object, so recording it can never fail.
+// The module layer's fixed name; no run-time header declares it.
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
 struct _AtlCreateWndData
 {
     void* m_pThis;
@@ -90,7 +92,9 @@ public:
     DWORD m_dwMainThreadID;
 };
 
-extern CAtlWinModule _AtlWinModule;
-extern CAtlBaseModule _AtlBaseModule;
-extern CAtlComModule _AtlComModule;
-extern CAtlModule* _pAtlModule;
+// The module layer's fixed names for its process-wide objects; no run-time header declares
+// any of them.
+extern CAtlWinModule _AtlWinModule;    // NOLINT(bugprone-reserved-identifier): see above
+extern CAtlBaseModule _AtlBaseModule;  // NOLINT(bugprone-reserved-identifier): see above
+extern CAtlComModule _AtlComModule;    // NOLINT(bugprone-reserved-identifier): see above
+extern CAtlModule* _pAtlModule;        // NOLINT(bugprone-reserved-identifier): see above

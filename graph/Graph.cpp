@@ -58,7 +58,7 @@ HRESULT CGraph::BuildGraph(LPCWSTR pszName, HWND hWnd, UINT uMsg)
     ATLASSERT(spMediaEventEx != 0);
     if (spMediaEventEx)
     {
-        hr = spMediaEventEx->SetNotifyWindow(reinterpret_cast<OAHWND>(hWnd), uMsg, 0);
+        hr = spMediaEventEx->SetNotifyWindow(reinterpret_cast<OAHWND>(hWnd), static_cast<long>(uMsg), 0);
         ATLASSERT_MSG(hr == S_OK, L"hr == ((HRESULT)0L)");
     }
 

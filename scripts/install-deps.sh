@@ -3,6 +3,7 @@
 set -euo pipefail
 pkgs="cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64
       fonts-wine xvfb xauth imagemagick openbox clang libclang-rt-14-dev"
+pkgs="$pkgs clang-tidy"  # the product's static analysis (scripts/tidy.sh)
 missing=
 for p in $pkgs; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

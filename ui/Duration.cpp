@@ -16,6 +16,8 @@ UINT SecondsToMilliseconds(double dSeconds)
     return static_cast<UINT>(dMilliseconds);
 }
 
+// Position before delta, as in the up-down control's notification.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 int SpinDelta(int iPos, int iDelta)
 {
     int nStep = iPos < 500 ? 10 : 50;

@@ -74,6 +74,8 @@ bool ReadHexNumber(LPCWSTR psz, DWORD* pdwValue, LPCWSTR* ppszEnd)
     return bDigits && !bOverflow;
 }
 
+// Process before graph, the order in which the entry's text names them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool MatchGraphEntryText(LPCWSTR pszText, DWORD dwProcessId, DWORD dwGraph)
 {
     if (!pszText)

@@ -429,6 +429,8 @@ int CGraphEdit::FindGraphEntry(IUnknown* pGraph, DWORD dwAnswerStart)
     return -1;
 }
 
+// A message's own three parts in SendMessage's order, then the wait's start.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool CGraphEdit::SendToListBox(UINT uMsg, WPARAM wParam, LPARAM lParam, DWORD dwAnswerStart,
                                LRESULT* plResult) const
 {

@@ -10,6 +10,8 @@ int TickBudgetRest(DWORD dwStart, DWORD dwNow, DWORD dwBudgetMs)
     return static_cast<int>(dwBudgetMs - (dwNow - dwStart));
 }
 
+// The same tick readings in the same order as the other budget functions.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 DWORD TickBudgetWait(DWORD dwStart, DWORD dwNow, DWORD dwBudgetMs, DWORD dwMaxWaitMs)
 {
     if (IsTickBudgetSpent(dwStart, dwNow, dwBudgetMs))
