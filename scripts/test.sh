@@ -6,6 +6,10 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
 "$here/scripts/install-deps.sh"
 "$here/scripts/build.sh" "$build"
+# The product built by clang as well (its end-to-end cases run from the suite), and its
+# static analysis on that build's compile commands.
+"$here/scripts/build-clang.sh" "$build/clang"
+"$here/scripts/tidy.sh" "$build/clang"
 
 # A display of our own, so that tests never draw on (or depend on) the user's desktop.
 source "$here/scripts/xvfb.sh"

@@ -48,7 +48,7 @@ const wchar_t c_szDefaultPath[] = L"D:\\CVS\\Dev\\Filters\\Special\\Meridel\\Gra
 TEST(DialogTemplateTest, ResourceHoldsTheDialogAsDesigned)
 {
     DialogTemplate t = {};
-    ASSERT_TRUE(LoadDialogTemplate(driver::ProgramFolder() + L"MeridelTest.exe", IDD_MAIN_DIALOG,
+    ASSERT_TRUE(LoadDialogTemplate(ToolFolder() + L"MeridelTest.exe", IDD_MAIN_DIALOG,
                                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), &t));
     EXPECT_EQ(0x80C800C0u, t.dwStyle);
     EXPECT_EQ(0u, t.dwExStyle);
@@ -89,7 +89,7 @@ TEST(DialogTemplateTest, ResourceHoldsTheDialogAsDesigned)
 
 TEST(ResourcesTest, VersionBlockManifestAndString)
 {
-    std::wstring exe = driver::ProgramFolder() + L"MeridelTest.exe";
+    std::wstring exe = ToolFolder() + L"MeridelTest.exe";
     DWORD dwHandle = 0;
     DWORD cb = ::GetFileVersionInfoSizeW(exe.c_str(), &dwHandle);
     ASSERT_GT(cb, 0u);
@@ -215,7 +215,7 @@ TEST_F(ShellTest, EveryLabelAndButtonTextFitsItsControl)
 {
     ASSERT_TRUE(m_tool.Started());
     DialogTemplate tmpl;
-    ASSERT_TRUE(LoadDialogTemplate(driver::ProgramFolder() + L"MeridelTest.exe", IDD_MAIN_DIALOG,
+    ASSERT_TRUE(LoadDialogTemplate(ToolFolder() + L"MeridelTest.exe", IDD_MAIN_DIALOG,
                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &tmpl));
     HDC hDC = ::GetDC(nullptr);
     LOGFONTW lf = {};

@@ -26,6 +26,18 @@ std::wstring ExpectedErrorText(const std::wstring& text, HRESULT hr)
     return msg + (msg.empty() ? L"" : L"\n") + szCode;
 }
 
+std::wstring ToolFolder()
+{
+    wchar_t szFolder[MAX_PATH] = {};
+    const DWORD cch = ::GetEnvironmentVariableW(L"MERIDEL_TOOL_DIR", szFolder, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH)
+        return driver::ProgramFolder();
+    std::wstring folder = szFolder;
+    if (folder.back() != L'\\')
+        folder += L'\\';
+    return folder;
+}
+
 HWND FindVisibleEdit(HWND hWndParent)
 {
     HWND hEdit = nullptr;
@@ -44,7 +56,7 @@ HWND FindVisibleEdit(HWND hWndParent)
 CToolSession::CToolSession(const wchar_t* pszExe, const std::wstring& currentDir)
     : m_hWndDialog(nullptr), m_nMarker(0)
 {
-    if (m_process.Start(driver::ProgramFolder() + pszExe, currentDir))
+    if (m_process.Start(ToolFolder() + pszExe, currentDir))
         m_hWndDialog = driver::WaitForDialog(m_process.ProcessId(), CAPTION);
 }
 

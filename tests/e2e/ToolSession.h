@@ -15,6 +15,9 @@ const wchar_t CAPTION[] = L"Audio/Video Synchronizer Test";
 std::wstring DescriptionOf(HRESULT hr);
 // The whole box text for a caller's text and a non-zero code, as the user sees it.
 std::wstring ExpectedErrorText(const std::wstring& text, HRESULT hr);
+// The folder of the tool under test, with its separator: MERIDEL_TOOL_DIR when set (a
+// build by another compiler), else the test program's own.
+std::wstring ToolFolder();
 // The first visible edit control among the window's descendants (the open-file dialog's
 // name box, wherever it sits).
 HWND FindVisibleEdit(HWND hWndParent);
@@ -22,7 +25,7 @@ HWND FindVisibleEdit(HWND hWndParent);
 class CToolSession
 {
 public:
-    // Starts the tool (MeridelTest.exe, or the tracing copy) beside the test program, in
+    // Starts the tool (MeridelTest.exe, or the tracing copy) from ToolFolder(), in
     // currentDir when one is given.
     explicit CToolSession(const wchar_t* pszExe = L"MeridelTest.exe", const std::wstring& currentDir = L"");
     ~CToolSession();
