@@ -2,28 +2,28 @@
 
 #include <unordered_map>
 
-#include "ComRef.h"
+#include "atl/AtlComPtr.h"
 #include "GrfMediaType.h"
 #include "LinkCycles.h"
 
 namespace
 {
 // The filters built so far, by their id in the file.
-typedef std::unordered_map<DWORD, CComRef<IBaseFilter>> CBuiltFilters;
+typedef std::unordered_map<DWORD, CComPtr<IBaseFilter>> CBuiltFilters;
 
 IBaseFilter* FindBuilt(const CBuiltFilters& mapBuilt, DWORD dwId)
 {
     auto it = mapBuilt.find(dwId);
-    return it == mapBuilt.end() ? nullptr : it->second.Get();
+    return it == mapBuilt.end() ? nullptr : it->second.p;
 }
 
 HRESULT LoadPersistedData(IBaseFilter* pFilter, const std::vector<BYTE>& vecData)
 {
-    CComRef<IPersistStream> spPersist;
+    CComPtr<IPersistStream> spPersist;
     HRESULT hr = pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
     if (FAILED(hr))
         return hr;
-    CComRef<IStream> spStream;
+    CComPtr<IStream> spStream;
     hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
     if (FAILED(hr))
         return hr;
@@ -44,13 +44,13 @@ HRESULT SetFile(IBaseFilter* pFilter, const CGrfFilterDesc& desc)
 {
     if (desc.m_eRole == eGrfSource)
     {
-        CComRef<IFileSourceFilter> spSource;
+        CComPtr<IFileSourceFilter> spSource;
         HRESULT hr = pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource));
         return FAILED(hr) ? hr : spSource->Load(desc.m_strFile.c_str(), nullptr);
     }
     if (desc.m_eRole == eGrfSink)
     {
-        CComRef<IFileSinkFilter> spSink;
+        CComPtr<IFileSinkFilter> spSink;
         HRESULT hr = pFilter->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&spSink));
         return FAILED(hr) ? hr : spSink->SetFileName(desc.m_strFile.c_str(), nullptr);
     }
@@ -61,7 +61,7 @@ HRESULT SetFile(IBaseFilter* pFilter, const CGrfFilterDesc& desc)
 // failing leaves it in the graph like everything built before.
 HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, CBuiltFilters& mapBuilt)
 {
-    CComRef<IBaseFilter> spFilter;
+    CComPtr<IBaseFilter> spFilter;
     HRESULT hr = CoCreateInstance(desc.m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                   reinterpret_cast<void**>(&spFilter));
     if (FAILED(hr))
@@ -79,15 +79,14 @@ HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, CBuiltFilt
 
 // The name a pin reports through QueryPinInfo is what Save writes; FindPin (which matches
 // pin ids) is the fallback for filters whose ids and names agree only there.
-HRESULT FindPinByName(IBaseFilter* pFilter, const std::wstring& strName, PIN_DIRECTION dir, CComRef<IPin>& spFound)
+HRESULT FindPinByName(IBaseFilter* pFilter, const std::wstring& strName, PIN_DIRECTION dir, CComPtr<IPin>& spFound)
 {
-    CComRef<IEnumPins> spPins;
+    CComPtr<IEnumPins> spPins;
     HRESULT hr = pFilter->EnumPins(&spPins);
     if (FAILED(hr))
         return hr;
-    CComRef<IPin> spPin;
     ULONG cFetched = 0;
-    while (spPins->Next(1, &spPin, &cFetched) == S_OK && cFetched == 1)
+    for (CComPtr<IPin> spPin; spPins->Next(1, &spPin, &cFetched) == S_OK && cFetched == 1; spPin.Release())
     {
         PIN_INFO info = {};
         if (FAILED(spPin->QueryPinInfo(&info)))
@@ -101,7 +100,7 @@ HRESULT FindPinByName(IBaseFilter* pFilter, const std::wstring& strName, PIN_DIR
         }
     }
 
-    CComRef<IPin> spById;
+    CComPtr<IPin> spById;
     PIN_DIRECTION dirById = PINDIR_INPUT;
     if (SUCCEEDED(pFilter->FindPin(strName.c_str(), &spById)) && spById &&
         SUCCEEDED(spById->QueryDirection(&dirById)) && dirById == dir)
@@ -122,7 +121,7 @@ HRESULT BuildConnection(const CGrfConnectionDesc& desc, const CBuiltFilters& map
     if (!pOutFilter || !pInFilter)
         return VFW_E_NOT_FOUND;
 
-    CComRef<IPin> spOut, spIn;
+    CComPtr<IPin> spOut, spIn;
     HRESULT hr = FindPinByName(pOutFilter, desc.m_strOutPin, PINDIR_OUTPUT, spOut);
     if (SUCCEEDED(hr))
         hr = FindPinByName(pInFilter, desc.m_strInPin, PINDIR_INPUT, spIn);
@@ -142,7 +141,7 @@ HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const CBuiltF
     if (!clock.m_bRequired || (!clock.m_bByClass && clock.m_dwFilterId == 0))
         return S_OK;
 
-    CComRef<IReferenceClock> spClock;
+    CComPtr<IReferenceClock> spClock;
     HRESULT hr = S_OK;
     if (clock.m_bByClass)
     {
@@ -159,7 +158,7 @@ HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const CBuiltF
     if (FAILED(hr))
         return hr;
 
-    CComRef<IMediaFilter> spMediaFilter;
+    CComPtr<IMediaFilter> spMediaFilter;
     hr = pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter));
     return FAILED(hr) ? hr : spMediaFilter->SetSyncSource(spClock);
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "ComRef.h"
+#include "atl/AtlComPtr.h"
 
 namespace
 {
@@ -38,10 +38,10 @@ std::wstring FilterName(IBaseFilter* pFilter)
 
 std::wstring PersistedBytes(IBaseFilter* pFilter)
 {
-    CComRef<IPersistStream> spPersist;
+    CComPtr<IPersistStream> spPersist;
     if (FAILED(pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))))
         return L"-";
-    CComRef<IStream> spStream;
+    CComPtr<IStream> spStream;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &spStream)) || FAILED(spPersist->Save(spStream, FALSE)))
         return L"?";
     LARGE_INTEGER liZero = {};
@@ -59,8 +59,8 @@ std::wstring CurrentFile(IBaseFilter* pFilter)
 {
     LPOLESTR pszFile = nullptr;
     AM_MEDIA_TYPE mt = {};
-    CComRef<IFileSourceFilter> spSource;
-    CComRef<IFileSinkFilter> spSink;
+    CComPtr<IFileSourceFilter> spSource;
+    CComPtr<IFileSinkFilter> spSink;
     std::wstring str = L"-";
     if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource))))
         spSource->GetCurFile(&pszFile, &mt);
@@ -97,19 +97,18 @@ std::wstring MediaTypeText(const AM_MEDIA_TYPE& mt)
            Hex(mt.pbFormat, mt.pbFormat ? mt.cbFormat : 0);
 }
 
-HRESULT ListFilters(IUnknown* pGraph, std::vector<CComRef<IBaseFilter>>& vecFilters)
+HRESULT ListFilters(IUnknown* pGraph, std::vector<CComPtr<IBaseFilter>>& vecFilters)
 {
-    CComRef<IFilterGraph> spGraph;
+    CComPtr<IFilterGraph> spGraph;
     HRESULT hr = pGraph->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spGraph));
     if (FAILED(hr))
         return hr;
-    CComRef<IEnumFilters> spEnum;
+    CComPtr<IEnumFilters> spEnum;
     hr = spGraph->EnumFilters(&spEnum);
     if (FAILED(hr))
         return hr;
-    CComRef<IBaseFilter> spFilter;
     ULONG cFetched = 0;
-    while (spEnum->Next(1, &spFilter, &cFetched) == S_OK)
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK; spFilter.Release())
         vecFilters.push_back(spFilter);
     return S_OK;
 }
@@ -118,7 +117,7 @@ HRESULT ListFilters(IUnknown* pGraph, std::vector<CComRef<IBaseFilter>>& vecFilt
 HRESULT CollectGraphFacts(IUnknown* pGraph, CGraphFacts& facts)
 {
     facts = CGraphFacts();
-    std::vector<CComRef<IBaseFilter>> vecFilters;
+    std::vector<CComPtr<IBaseFilter>> vecFilters;
     HRESULT hr = ListFilters(pGraph, vecFilters);
     if (FAILED(hr))
         return hr;
@@ -129,16 +128,15 @@ HRESULT CollectGraphFacts(IUnknown* pGraph, CGraphFacts& facts)
         facts.m_setFilters.insert(FilterName(pFilter) + L"|" + GuidText(clsid) + L"|" + CurrentFile(pFilter) + L"|" +
                                   PersistedBytes(pFilter));
 
-        CComRef<IEnumPins> spPins;
+        CComPtr<IEnumPins> spPins;
         hr = pFilter->EnumPins(&spPins);
         if (FAILED(hr))
             return hr;
-        CComRef<IPin> spPin;
         ULONG cFetched = 0;
-        while (spPins->Next(1, &spPin, &cFetched) == S_OK)
+        for (CComPtr<IPin> spPin; spPins->Next(1, &spPin, &cFetched) == S_OK; spPin.Release())
         {
             PIN_DIRECTION dir = PINDIR_INPUT;
-            CComRef<IPin> spPeer;
+            CComPtr<IPin> spPeer;
             if (FAILED(spPin->QueryDirection(&dir)) || dir != PINDIR_OUTPUT || spPin->ConnectedTo(&spPeer) != S_OK)
                 continue;
             AM_MEDIA_TYPE mt = {};
@@ -157,7 +155,7 @@ HRESULT CollectGraphFacts(IUnknown* pGraph, CGraphFacts& facts)
 std::set<std::wstring> GraphFilterNames(IUnknown* pGraph)
 {
     std::set<std::wstring> setNames;
-    std::vector<CComRef<IBaseFilter>> vecFilters;
+    std::vector<CComPtr<IBaseFilter>> vecFilters;
     if (SUCCEEDED(ListFilters(pGraph, vecFilters)))
     {
         for (IBaseFilter* pFilter : vecFilters)

@@ -2,33 +2,34 @@
 
 #include "TestFilter.h"
 
-HRESULT CreateGraph(CComRef<IUnknown>& spGraph)
+HRESULT CreateGraph(CComPtr<IUnknown>& spGraph)
 {
+    spGraph.Release();
     return CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                             reinterpret_cast<void**>(&spGraph));
 }
 
-HRESULT AddFilter(IUnknown* pGraph, const GUID& clsid, const wchar_t* pszName, CComRef<IBaseFilter>& spFilter)
+HRESULT AddFilter(IUnknown* pGraph, const GUID& clsid, const wchar_t* pszName, CComPtr<IBaseFilter>& spFilter)
 {
-    CComRef<IFilterGraph> spFilterGraph;
+    CComPtr<IFilterGraph> spFilterGraph;
     HRESULT hr = pGraph->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spFilterGraph));
     if (FAILED(hr))
         return hr;
+    spFilter.Release();
     hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void**>(&spFilter));
     if (FAILED(hr))
         return hr;
     return spFilterGraph->AddFilter(spFilter, pszName);
 }
 
-HRESULT FindPinByName(IBaseFilter* pFilter, const wchar_t* pszName, CComRef<IPin>& spPin)
+HRESULT FindPinByName(IBaseFilter* pFilter, const wchar_t* pszName, CComPtr<IPin>& spPin)
 {
-    CComRef<IEnumPins> spPins;
+    CComPtr<IEnumPins> spPins;
     HRESULT hr = pFilter->EnumPins(&spPins);
     if (FAILED(hr))
         return hr;
-    CComRef<IPin> spCandidate;
     ULONG cFetched = 0;
-    while (spPins->Next(1, &spCandidate, &cFetched) == S_OK)
+    for (CComPtr<IPin> spCandidate; spPins->Next(1, &spCandidate, &cFetched) == S_OK; spCandidate.Release())
     {
         PIN_INFO info = {};
         if (FAILED(spCandidate->QueryPinInfo(&info)))
@@ -47,11 +48,11 @@ HRESULT FindPinByName(IBaseFilter* pFilter, const wchar_t* pszName, CComRef<IPin
 HRESULT ConnectPins(IUnknown* pGraph, IBaseFilter* pOut, const wchar_t* pszOut, IBaseFilter* pIn,
                     const wchar_t* pszIn, const AM_MEDIA_TYPE* pmt)
 {
-    CComRef<IFilterGraph> spFilterGraph;
+    CComPtr<IFilterGraph> spFilterGraph;
     HRESULT hr = pGraph->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spFilterGraph));
     if (FAILED(hr))
         return hr;
-    CComRef<IPin> spOut, spIn;
+    CComPtr<IPin> spOut, spIn;
     hr = FindPinByName(pOut, pszOut, spOut);
     if (SUCCEEDED(hr))
         hr = FindPinByName(pIn, pszIn, spIn);
@@ -60,8 +61,9 @@ HRESULT ConnectPins(IUnknown* pGraph, IBaseFilter* pOut, const wchar_t* pszOut, 
     return spFilterGraph->ConnectDirect(spOut, spIn, pmt);
 }
 
-HRESULT StreamOnBytes(const std::vector<BYTE>& vecBytes, CComRef<IStream>& spStream)
+HRESULT StreamOnBytes(const std::vector<BYTE>& vecBytes, CComPtr<IStream>& spStream)
 {
+    spStream.Release();
     HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
     if (FAILED(hr))
         return hr;
@@ -75,22 +77,22 @@ HRESULT StreamOnBytes(const std::vector<BYTE>& vecBytes, CComRef<IStream>& spStr
 
 HRESULT SetTestFilterConfig(IBaseFilter* pFilter, const std::vector<BYTE>& vecConfig)
 {
-    CComRef<IPersistStream> spPersist;
+    CComPtr<IPersistStream> spPersist;
     HRESULT hr = pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
     if (FAILED(hr))
         return hr;
-    CComRef<IStream> spStream;
+    CComPtr<IStream> spStream;
     hr = StreamOnBytes(GrfTestFilterData(vecConfig), spStream);
     return FAILED(hr) ? hr : spPersist->Load(spStream);
 }
 
 HRESULT SaveGraph(IUnknown* pGraph, std::vector<BYTE>& vecText, BOOL fClearDirty)
 {
-    CComRef<IPersistStream> spPersist;
+    CComPtr<IPersistStream> spPersist;
     HRESULT hr = pGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
     if (FAILED(hr))
         return hr;
-    CComRef<IStream> spStream;
+    CComPtr<IStream> spStream;
     hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
     if (SUCCEEDED(hr))
         hr = spPersist->Save(spStream, fClearDirty);
@@ -112,11 +114,11 @@ HRESULT SaveGraph(IUnknown* pGraph, std::vector<BYTE>& vecText, BOOL fClearDirty
 
 HRESULT LoadGraph(IUnknown* pGraph, const std::vector<BYTE>& vecText)
 {
-    CComRef<IPersistStream> spPersist;
+    CComPtr<IPersistStream> spPersist;
     HRESULT hr = pGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
     if (FAILED(hr))
         return hr;
-    CComRef<IStream> spStream;
+    CComPtr<IStream> spStream;
     hr = StreamOnBytes(vecText, spStream);
     return FAILED(hr) ? hr : spPersist->Load(spStream);
 }

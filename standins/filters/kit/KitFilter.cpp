@@ -199,8 +199,8 @@ HRESULT CKitFilter::NotifyEvent(long lCode, LONG_PTR lParam1, LONG_PTR lParam2)
     IFilterGraph* pGraph = m_pGraph;
     if (!pGraph)
         return S_FALSE;
-    CIfacePtr<IMediaEventSink> spSink;
-    HRESULT hr = spSink.QueryFrom(pGraph);
+    CComPtr<IMediaEventSink> spSink;
+    HRESULT hr = CComPtr<IUnknown>(pGraph).QueryInterface(&spSink);
     if (FAILED(hr))
         return hr;
     return spSink->Notify(lCode, lParam1, lParam2);

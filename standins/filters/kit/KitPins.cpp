@@ -200,7 +200,7 @@ STDMETHODIMP CKitOutputPin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt)
         if (PartialTypeMatches(pmt, mt.Get()) && SUCCEEDED(TryConnect(pReceivePin, mt.Get())))
             return S_OK;
     }
-    CIfacePtr<IEnumMediaTypes> spEnum;
+    CComPtr<IEnumMediaTypes> spEnum;
     if (SUCCEEDED(pReceivePin->EnumMediaTypes(&spEnum)))
     {
         AM_MEDIA_TYPE* pmtPeer = nullptr;
@@ -248,7 +248,8 @@ HRESULT CKitOutputPin::TryConnect(IPin* pReceivePin, const AM_MEDIA_TYPE& mt)
 
 HRESULT CKitOutputPin::DecideAllocator()
 {
-    HRESULT hr = m_spMemInput.QueryFrom(m_spPeer);
+    m_spMemInput.Release();
+    HRESULT hr = m_spPeer.QueryInterface(&m_spMemInput);
     if (FAILED(hr))
         return VFW_E_NO_TRANSPORT;
 
@@ -256,7 +257,7 @@ HRESULT CKitOutputPin::DecideAllocator()
     m_spMemInput->GetAllocatorRequirements(&request);
 
     // The downstream pin's allocator is preferred; our own memory allocator otherwise.
-    CIfacePtr<IMemAllocator> spAllocator;
+    CComPtr<IMemAllocator> spAllocator;
     if (SUCCEEDED(m_spMemInput->GetAllocator(&spAllocator)) && spAllocator)
     {
         hr = SetupAllocator(spAllocator, request);
