@@ -3,17 +3,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "GrfGuidText.h"
 #include "atl/AtlComPtr.h"
 
 namespace
 {
-std::wstring GuidText(const GUID& guid)
-{
-    wchar_t sz[40] = {};
-    StringFromGUID2(guid, sz, 40);
-    return sz;
-}
-
 std::wstring Hex(const BYTE* pb, size_t cb)
 {
     std::wstring str;
@@ -93,7 +87,7 @@ std::wstring MediaTypeText(const AM_MEDIA_TYPE& mt)
     wchar_t sz[64];
     swprintf(sz, 64, L"|%d|%d|%lu|", mt.bFixedSizeSamples ? 1 : 0, mt.bTemporalCompression ? 1 : 0,
              static_cast<unsigned long>(mt.lSampleSize));
-    return GuidText(mt.majortype) + L"|" + GuidText(mt.subtype) + sz + GuidText(mt.formattype) + L"|" +
+    return FormatGrfGuid(mt.majortype) + L"|" + FormatGrfGuid(mt.subtype) + sz + FormatGrfGuid(mt.formattype) + L"|" +
            Hex(mt.pbFormat, mt.pbFormat ? mt.cbFormat : 0);
 }
 
@@ -125,7 +119,7 @@ HRESULT CollectGraphFacts(IUnknown* pGraph, CGraphFacts& facts)
     {
         CLSID clsid = {};
         pFilter->GetClassID(&clsid);
-        facts.m_setFilters.insert(FilterName(pFilter) + L"|" + GuidText(clsid) + L"|" + CurrentFile(pFilter) + L"|" +
+        facts.m_setFilters.insert(FilterName(pFilter) + L"|" + FormatGrfGuid(clsid) + L"|" + CurrentFile(pFilter) + L"|" +
                                   PersistedBytes(pFilter));
 
         CComPtr<IEnumPins> spPins;
