@@ -154,7 +154,7 @@ STDMETHODIMP CKitFilter::FindPin(LPCWSTR pszId, IPin** ppPin)
     for (int i = 0; i < GetPinCount(); ++i)
     {
         CKitPin* pPin = GetPin(i);
-        if (lstrcmpW(pPin->Name(), pszId) == 0)
+        if (lstrcmpW(pPin->Id(), pszId) == 0)
         {
             pPin->AddRef();
             *ppPin = pPin;

@@ -41,6 +41,7 @@ CKitPin::CKitPin(CKitFilter* pFilter, LPCWSTR pszName, PIN_DIRECTION dir)
     : m_pFilter(pFilter), m_dir(dir)
 {
     lstrcpynW(m_szName, pszName, MAX_PIN_NAME);
+    lstrcpynW(m_szId, pszName, MAX_PIN_NAME);
 }
 
 CKitPin::~CKitPin() = default;
@@ -134,11 +135,11 @@ STDMETHODIMP CKitPin::QueryId(LPWSTR* ppszId)
 {
     if (!ppszId)
         return E_POINTER;
-    size_t cb = (lstrlenW(m_szName) + 1) * sizeof(WCHAR);
+    size_t cb = (lstrlenW(m_szId) + 1) * sizeof(WCHAR);
     *ppszId = static_cast<LPWSTR>(CoTaskMemAlloc(cb));
     if (!*ppszId)
         return E_OUTOFMEMORY;
-    CopyMemory(*ppszId, m_szName, cb);
+    CopyMemory(*ppszId, m_szId, cb);
     return S_OK;
 }
 

@@ -35,6 +35,8 @@ public:
     STDMETHODIMP QueryInternalConnections(IPin** ppPins, ULONG* pnPins) override;
 
     LPCWSTR Name() const { return m_szName; }
+    // What QueryId answers and FindPin matches: the name, unless the subclass sets another.
+    LPCWSTR Id() const { return m_szId; }
     bool IsConnected() const { return m_spPeer.p != nullptr; }
     const CMediaType& ConnectedType() const { return m_mt; }
     CKitFilter* Filter() const { return m_pFilter; }
@@ -50,9 +52,11 @@ public:
 protected:
     virtual void OnDisconnect() {}
     void ClearConnection();
+    void SetId(LPCWSTR pszId) { lstrcpynW(m_szId, pszId, MAX_PIN_NAME); }
 
     CKitFilter* m_pFilter;
     WCHAR m_szName[MAX_PIN_NAME];
+    WCHAR m_szId[MAX_PIN_NAME];
     PIN_DIRECTION m_dir;
     CComPtr<IPin> m_spPeer;
     CMediaType m_mt;
