@@ -14,6 +14,7 @@
 
 #include "atl/AtlComPtr.h"
 #include "Figures.h"
+#include "PersistBytes.h"
 #include "TestFilter.h"
 
 namespace {
@@ -58,44 +59,6 @@ HRESULT BuildChainByHand(IFilterGraph* pGraph, int cFilters)
     return S_OK;
 }
 
-HRESULT SaveToBytes(IFilterGraph* pGraph, std::vector<BYTE>& vecText)
-{
-    CComPtr<IPersistStream> spPersist;
-    CComPtr<IStream> spStream;
-    HRESULT hr = pGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (SUCCEEDED(hr))
-        hr = ::CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (SUCCEEDED(hr))
-        hr = spPersist->Save(spStream, TRUE);
-    if (FAILED(hr))
-        return hr;
-    LARGE_INTEGER liZero = {};
-    ULARGE_INTEGER uliEnd = {};
-    HGLOBAL hGlobal = nullptr;
-    hr = spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
-    if (SUCCEEDED(hr))
-        hr = ::GetHGlobalFromStream(spStream, &hGlobal);
-    if (FAILED(hr))
-        return hr;
-    const BYTE* pb = static_cast<const BYTE*>(::GlobalLock(hGlobal));
-    vecText.assign(pb, pb + uliEnd.QuadPart);
-    ::GlobalUnlock(hGlobal);
-    return S_OK;
-}
-
-HRESULT StreamOnBytes(const std::vector<BYTE>& vecText, CComPtr<IStream>& spStream)
-{
-    spStream.Release();
-    HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    ULONG cbWritten = 0;
-    if (SUCCEEDED(hr))
-        hr = spStream->Write(vecText.data(), static_cast<ULONG>(vecText.size()), &cbWritten);
-    LARGE_INTEGER liZero = {};
-    if (SUCCEEDED(hr))
-        hr = spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
-    return hr;
-}
-
 int CountFilters(IFilterGraph* pGraph)
 {
     CComPtr<IEnumFilters> spEnum;
@@ -122,7 +85,7 @@ bool TimeLoad(int cFilters, const std::vector<BYTE>& vecText, SChainSamples* pSa
     CComPtr<IStream> spStream;
     if (FAILED(CreateGraph(spGraph)) ||
         FAILED(spGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))) ||
-        FAILED(StreamOnBytes(vecText, spStream)))
+        FAILED(StreamOnBytes(vecText.data(), static_cast<ULONG>(vecText.size()), &spStream)))
         return false;
     double dStart = NowMs();
     HRESULT hr = spPersist->Load(spStream);
@@ -150,7 +113,7 @@ bool TimeByHandAndSave(int cFilters, std::vector<BYTE>* pvecText, SChainSamples*
         return false;
     }
     dStart = NowMs();
-    hr = SaveToBytes(spGraph, *pvecText);
+    hr = SaveToBytes(spGraph, TRUE, pvecText);
     pSamples->m_rgSave.push_back(NowMs() - dStart);
     return SUCCEEDED(hr);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "atl/AtlComPtr.h"
+#include "PersistBytes.h"
 #include "GrfMediaType.h"
 
 namespace
@@ -106,34 +107,8 @@ void DescribeFileRole(IBaseFilter* pFilter, CGrfFilterDesc& desc)
 
 HRESULT DescribePersistedData(IBaseFilter* pFilter, bool bClearFilterDirty, CGrfFilterDesc& desc)
 {
-    CComPtr<IPersistStream> spPersist;
-    if (FAILED(pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))))
-        return S_OK;  // nothing of its own to keep
-
-    CComPtr<IStream> spStream;
-    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (FAILED(hr))
-        return hr;
-    hr = spPersist->Save(spStream, bClearFilterDirty ? TRUE : FALSE);
-    if (FAILED(hr))
-        return hr;
-
-    // What the filter wrote ends at the stream's position.
-    LARGE_INTEGER liZero = {};
-    ULARGE_INTEGER uliEnd = {};
-    hr = spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
-    if (FAILED(hr))
-        return hr;
-    HGLOBAL hGlobal = nullptr;
-    hr = GetHGlobalFromStream(spStream, &hGlobal);
-    if (FAILED(hr))
-        return hr;
-    const BYTE* pbData = static_cast<const BYTE*>(GlobalLock(hGlobal));
-    if (!pbData && uliEnd.QuadPart)
-        return E_OUTOFMEMORY;
-    desc.m_vecData.assign(pbData, pbData + uliEnd.QuadPart);
-    GlobalUnlock(hGlobal);
-    return S_OK;
+    HRESULT hr = SaveToBytes(pFilter, bClearFilterDirty ? TRUE : FALSE, &desc.m_vecData);
+    return hr == E_NOINTERFACE ? S_OK : hr;  // without IPersistStream: nothing of its own to keep
 }
 
 HRESULT DescribeFilter(IBaseFilter* pFilter, DWORD dwId, bool bClearFilterDirty, CGrfFilterDesc& desc)

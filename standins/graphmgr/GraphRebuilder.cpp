@@ -3,6 +3,8 @@
 #include <unordered_map>
 
 #include "atl/AtlComPtr.h"
+#include "PersistBytes.h"
+#include "PinSearch.h"
 #include "GrfMediaType.h"
 #include "LinkCycles.h"
 
@@ -15,29 +17,6 @@ IBaseFilter* FindBuilt(const CBuiltFilters& mapBuilt, DWORD dwId)
 {
     auto it = mapBuilt.find(dwId);
     return it == mapBuilt.end() ? nullptr : it->second.p;
-}
-
-HRESULT LoadPersistedData(IBaseFilter* pFilter, const std::vector<BYTE>& vecData)
-{
-    CComPtr<IPersistStream> spPersist;
-    HRESULT hr = pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (FAILED(hr))
-        return hr;
-    CComPtr<IStream> spStream;
-    hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (FAILED(hr))
-        return hr;
-    ULONG cbWritten = 0;
-    hr = spStream->Write(vecData.data(), static_cast<ULONG>(vecData.size()), &cbWritten);
-    if (FAILED(hr))
-        return hr;
-    if (cbWritten != vecData.size())
-        return STG_E_MEDIUMFULL;
-    LARGE_INTEGER liZero = {};
-    hr = spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
-    if (FAILED(hr))
-        return hr;
-    return spPersist->Load(spStream);
 }
 
 HRESULT SetFile(IBaseFilter* pFilter, const CGrfFilterDesc& desc)
@@ -73,7 +52,7 @@ HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, CBuiltFilt
 
     hr = SetFile(spFilter, desc);
     if (SUCCEEDED(hr) && !desc.m_vecData.empty())
-        hr = LoadPersistedData(spFilter, desc.m_vecData);
+        hr = LoadFromBytes(spFilter, desc.m_vecData);
     return hr;
 }
 
@@ -81,24 +60,10 @@ HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, CBuiltFilt
 // pin ids) is the fallback for filters whose ids and names agree only there.
 HRESULT FindPinByName(IBaseFilter* pFilter, const std::wstring& strName, PIN_DIRECTION dir, CComPtr<IPin>& spFound)
 {
-    CComPtr<IEnumPins> spPins;
-    HRESULT hr = pFilter->EnumPins(&spPins);
-    if (FAILED(hr))
+    spFound.Release();
+    HRESULT hr = FindPinByInfo(pFilter, strName.c_str(), &dir, &spFound);
+    if (hr != VFW_E_NOT_FOUND)
         return hr;
-    ULONG cFetched = 0;
-    for (CComPtr<IPin> spPin; spPins->Next(1, &spPin, &cFetched) == S_OK && cFetched == 1; spPin.Release())
-    {
-        PIN_INFO info = {};
-        if (FAILED(spPin->QueryPinInfo(&info)))
-            continue;
-        if (info.pFilter)
-            info.pFilter->Release();
-        if (info.dir == dir && strName == info.achName)
-        {
-            spFound = spPin;
-            return S_OK;
-        }
-    }
 
     CComPtr<IPin> spById;
     PIN_DIRECTION dirById = PINDIR_INPUT;

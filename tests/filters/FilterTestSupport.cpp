@@ -2,46 +2,17 @@
 
 #include "StandinFilters.h"
 #include "fixtures/FixtureTable.h"
+#include "PersistBytes.h"
 
 HRESULT LoadRecordInto(IUnknown* pObject, const BYTE* pRecord, ULONG cbRecord)
 {
-    CComPtr<IPersistStream> spPersist;
-    HRESULT hr = CComPtr<IUnknown>(pObject).QueryInterface(&spPersist);
-    if (FAILED(hr))
-        return hr;
-    CComPtr<IStream> spStream;
-    hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (FAILED(hr))
-        return hr;
-    if (cbRecord)
-    {
-        hr = spStream->Write(pRecord, cbRecord, nullptr);
-        if (FAILED(hr))
-            return hr;
-    }
-    LARGE_INTEGER liZero = {};
-    spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
-    return spPersist->Load(spStream);
+    return LoadFromBytes(pObject, pRecord, cbRecord);
 }
 
 std::vector<BYTE> SaveRecordOf(IUnknown* pObject, BOOL bClearDirty)
 {
     std::vector<BYTE> vec;
-    CComPtr<IPersistStream> spPersist;
-    CComPtr<IStream> spStream;
-    if (FAILED(CComPtr<IUnknown>(pObject).QueryInterface(&spPersist)) || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &spStream)))
-        return vec;
-    if (FAILED(spPersist->Save(spStream, bClearDirty)))
-        return vec;
-    ULARGE_INTEGER uliEnd = {};
-    LARGE_INTEGER liZero = {};
-    spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
-    vec.resize(static_cast<size_t>(uliEnd.QuadPart));
-    spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
-    ULONG cbRead = 0;
-    if (!vec.empty())
-        spStream->Read(vec.data(), static_cast<ULONG>(vec.size()), &cbRead);
-    vec.resize(cbRead);
+    SaveToBytes(pObject, bClearDirty, &vec);
     return vec;
 }
 

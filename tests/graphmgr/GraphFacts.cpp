@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "GrfGuidText.h"
+#include "PersistBytes.h"
 #include "atl/AtlComPtr.h"
 
 namespace
@@ -32,21 +33,13 @@ std::wstring FilterName(IBaseFilter* pFilter)
 
 std::wstring PersistedBytes(IBaseFilter* pFilter)
 {
-    CComPtr<IPersistStream> spPersist;
-    if (FAILED(pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))))
+    std::vector<BYTE> vecBytes;
+    HRESULT hr = SaveToBytes(pFilter, FALSE, &vecBytes);
+    if (hr == E_NOINTERFACE)
         return L"-";
-    CComPtr<IStream> spStream;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &spStream)) || FAILED(spPersist->Save(spStream, FALSE)))
+    if (FAILED(hr))
         return L"?";
-    LARGE_INTEGER liZero = {};
-    ULARGE_INTEGER uliEnd = {};
-    HGLOBAL hGlobal = nullptr;
-    if (FAILED(spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd)) || FAILED(GetHGlobalFromStream(spStream, &hGlobal)))
-        return L"?";
-    const BYTE* pb = static_cast<const BYTE*>(GlobalLock(hGlobal));
-    std::wstring str = Hex(pb, static_cast<size_t>(uliEnd.QuadPart));
-    GlobalUnlock(hGlobal);
-    return str;
+    return Hex(vecBytes.data(), vecBytes.size());
 }
 
 std::wstring CurrentFile(IBaseFilter* pFilter)

@@ -1,5 +1,7 @@
 #include "GraphTestSupport.h"
 
+#include "PersistBytes.h"
+#include "PinSearch.h"
 #include "TestFilter.h"
 
 HRESULT CreateGraph(CComPtr<IUnknown>& spGraph)
@@ -24,25 +26,8 @@ HRESULT AddFilter(IUnknown* pGraph, const GUID& clsid, const wchar_t* pszName, C
 
 HRESULT FindPinByName(IBaseFilter* pFilter, const wchar_t* pszName, CComPtr<IPin>& spPin)
 {
-    CComPtr<IEnumPins> spPins;
-    HRESULT hr = pFilter->EnumPins(&spPins);
-    if (FAILED(hr))
-        return hr;
-    ULONG cFetched = 0;
-    for (CComPtr<IPin> spCandidate; spPins->Next(1, &spCandidate, &cFetched) == S_OK; spCandidate.Release())
-    {
-        PIN_INFO info = {};
-        if (FAILED(spCandidate->QueryPinInfo(&info)))
-            continue;
-        if (info.pFilter)
-            info.pFilter->Release();
-        if (std::wstring(info.achName) == pszName)
-        {
-            spPin = spCandidate;
-            return S_OK;
-        }
-    }
-    return VFW_E_NOT_FOUND;
+    spPin.Release();
+    return FindPinByInfo(pFilter, pszName, nullptr, &spPin);
 }
 
 HRESULT ConnectPins(IUnknown* pGraph, IBaseFilter* pOut, const wchar_t* pszOut, IBaseFilter* pIn,
@@ -64,61 +49,20 @@ HRESULT ConnectPins(IUnknown* pGraph, IBaseFilter* pOut, const wchar_t* pszOut, 
 HRESULT StreamOnBytes(const std::vector<BYTE>& vecBytes, CComPtr<IStream>& spStream)
 {
     spStream.Release();
-    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (FAILED(hr))
-        return hr;
-    ULONG cbWritten = 0;
-    hr = spStream->Write(vecBytes.data(), static_cast<ULONG>(vecBytes.size()), &cbWritten);
-    if (FAILED(hr))
-        return hr;
-    LARGE_INTEGER liZero = {};
-    return spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
+    return StreamOnBytes(vecBytes.data(), static_cast<ULONG>(vecBytes.size()), &spStream);
 }
 
 HRESULT SetTestFilterConfig(IBaseFilter* pFilter, const std::vector<BYTE>& vecConfig)
 {
-    CComPtr<IPersistStream> spPersist;
-    HRESULT hr = pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (FAILED(hr))
-        return hr;
-    CComPtr<IStream> spStream;
-    hr = StreamOnBytes(GrfTestFilterData(vecConfig), spStream);
-    return FAILED(hr) ? hr : spPersist->Load(spStream);
+    return LoadFromBytes(pFilter, GrfTestFilterData(vecConfig));
 }
 
 HRESULT SaveGraph(IUnknown* pGraph, std::vector<BYTE>& vecText, BOOL fClearDirty)
 {
-    CComPtr<IPersistStream> spPersist;
-    HRESULT hr = pGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (FAILED(hr))
-        return hr;
-    CComPtr<IStream> spStream;
-    hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (SUCCEEDED(hr))
-        hr = spPersist->Save(spStream, fClearDirty);
-    if (FAILED(hr))
-        return hr;
-    LARGE_INTEGER liZero = {};
-    ULARGE_INTEGER uliEnd = {};
-    HGLOBAL hGlobal = nullptr;
-    hr = spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
-    if (SUCCEEDED(hr))
-        hr = GetHGlobalFromStream(spStream, &hGlobal);
-    if (FAILED(hr))
-        return hr;
-    const BYTE* pb = static_cast<const BYTE*>(GlobalLock(hGlobal));
-    vecText.assign(pb, pb + uliEnd.QuadPart);
-    GlobalUnlock(hGlobal);
-    return S_OK;
+    return SaveToBytes(pGraph, fClearDirty, &vecText);
 }
 
 HRESULT LoadGraph(IUnknown* pGraph, const std::vector<BYTE>& vecText)
 {
-    CComPtr<IPersistStream> spPersist;
-    HRESULT hr = pGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (FAILED(hr))
-        return hr;
-    CComPtr<IStream> spStream;
-    hr = StreamOnBytes(vecText, spStream);
-    return FAILED(hr) ? hr : spPersist->Load(spStream);
+    return LoadFromBytes(pGraph, vecText);
 }
