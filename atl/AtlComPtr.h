@@ -76,6 +76,16 @@ public:
         p = nullptr;
         return pOld;
     }
+    // Hands out a new reference (or null) through an out-parameter.
+    HRESULT CopyTo(T** pp) const
+    {
+        if (!pp)
+            return E_POINTER;
+        *pp = p;
+        if (p)
+            p->AddRef();
+        return S_OK;
+    }
 
     HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pOuter = nullptr,
                              DWORD dwClsContext = CLSCTX_ALL)

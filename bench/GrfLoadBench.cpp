@@ -12,16 +12,18 @@
 #include <cstdio>
 #include <vector>
 
-#include "ComRef.h"
+#include "atl/AtlComPtr.h"
 #include "Figures.h"
+#include "PersistBytes.h"
 #include "TestFilter.h"
 
 namespace {
 
 const int c_rgSizes[] = {10, 100, 1000};
 
-HRESULT CreateGraph(CComRef<IFilterGraph>& spGraph)
+HRESULT CreateGraph(CComPtr<IFilterGraph>& spGraph)
 {
+    spGraph.Release();
     return ::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph,
                               reinterpret_cast<void**>(&spGraph));
 }
@@ -31,10 +33,10 @@ HRESULT BuildChainByHand(IFilterGraph* pGraph, int cFilters)
 {
     VIDEOINFOHEADER vih;
     AM_MEDIA_TYPE mt = GrfTestVideoType(&vih);
-    CComRef<IPin> spPreviousOut;
+    CComPtr<IPin> spPreviousOut;
     for (int i = 0; i < cFilters; ++i)
     {
-        CComRef<IBaseFilter> spFilter;
+        CComPtr<IBaseFilter> spFilter;
         HRESULT hr = ::CoCreateInstance(CLSID_GrfTestFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                         reinterpret_cast<void**>(&spFilter));
         if (FAILED(hr))
@@ -44,7 +46,7 @@ HRESULT BuildChainByHand(IFilterGraph* pGraph, int cFilters)
         hr = pGraph->AddFilter(spFilter, szName);
         if (FAILED(hr))
             return hr;
-        CComRef<IPin> spIn, spOut;
+        CComPtr<IPin> spIn, spOut;
         hr = spFilter->FindPin(L"pin-in", &spIn);
         if (SUCCEEDED(hr))
             hr = spFilter->FindPin(L"pin-out", &spOut);
@@ -57,52 +59,14 @@ HRESULT BuildChainByHand(IFilterGraph* pGraph, int cFilters)
     return S_OK;
 }
 
-HRESULT SaveToBytes(IFilterGraph* pGraph, std::vector<BYTE>& vecText)
-{
-    CComRef<IPersistStream> spPersist;
-    CComRef<IStream> spStream;
-    HRESULT hr = pGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (SUCCEEDED(hr))
-        hr = ::CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (SUCCEEDED(hr))
-        hr = spPersist->Save(spStream, TRUE);
-    if (FAILED(hr))
-        return hr;
-    LARGE_INTEGER liZero = {};
-    ULARGE_INTEGER uliEnd = {};
-    HGLOBAL hGlobal = nullptr;
-    hr = spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
-    if (SUCCEEDED(hr))
-        hr = ::GetHGlobalFromStream(spStream, &hGlobal);
-    if (FAILED(hr))
-        return hr;
-    const BYTE* pb = static_cast<const BYTE*>(::GlobalLock(hGlobal));
-    vecText.assign(pb, pb + uliEnd.QuadPart);
-    ::GlobalUnlock(hGlobal);
-    return S_OK;
-}
-
-HRESULT StreamOnBytes(const std::vector<BYTE>& vecText, CComRef<IStream>& spStream)
-{
-    HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    ULONG cbWritten = 0;
-    if (SUCCEEDED(hr))
-        hr = spStream->Write(vecText.data(), static_cast<ULONG>(vecText.size()), &cbWritten);
-    LARGE_INTEGER liZero = {};
-    if (SUCCEEDED(hr))
-        hr = spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
-    return hr;
-}
-
 int CountFilters(IFilterGraph* pGraph)
 {
-    CComRef<IEnumFilters> spEnum;
+    CComPtr<IEnumFilters> spEnum;
     if (FAILED(pGraph->EnumFilters(&spEnum)))
         return -1;
     int cFilters = 0;
-    CComRef<IBaseFilter> spFilter;
     ULONG cFetched = 0;
-    while (spEnum->Next(1, &spFilter, &cFetched) == S_OK)
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK; spFilter.Release())
         ++cFilters;
     return cFilters;
 }
@@ -116,12 +80,12 @@ struct SChainSamples
 // Loads the text into a new graph; graph creation and release are outside the timing.
 bool TimeLoad(int cFilters, const std::vector<BYTE>& vecText, SChainSamples* pSamples)
 {
-    CComRef<IFilterGraph> spGraph;
-    CComRef<IPersistStream> spPersist;
-    CComRef<IStream> spStream;
+    CComPtr<IFilterGraph> spGraph;
+    CComPtr<IPersistStream> spPersist;
+    CComPtr<IStream> spStream;
     if (FAILED(CreateGraph(spGraph)) ||
         FAILED(spGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))) ||
-        FAILED(StreamOnBytes(vecText, spStream)))
+        FAILED(StreamOnBytes(vecText.data(), static_cast<ULONG>(vecText.size()), &spStream)))
         return false;
     double dStart = NowMs();
     HRESULT hr = spPersist->Load(spStream);
@@ -137,7 +101,7 @@ bool TimeLoad(int cFilters, const std::vector<BYTE>& vecText, SChainSamples* pSa
 // Builds the chain by hand into a new graph, then saves it; each step timed on its own.
 bool TimeByHandAndSave(int cFilters, std::vector<BYTE>* pvecText, SChainSamples* pSamples)
 {
-    CComRef<IFilterGraph> spGraph;
+    CComPtr<IFilterGraph> spGraph;
     if (FAILED(CreateGraph(spGraph)))
         return false;
     double dStart = NowMs();
@@ -149,7 +113,7 @@ bool TimeByHandAndSave(int cFilters, std::vector<BYTE>* pvecText, SChainSamples*
         return false;
     }
     dStart = NowMs();
-    hr = SaveToBytes(spGraph, *pvecText);
+    hr = SaveToBytes(spGraph, TRUE, pvecText);
     pSamples->m_rgSave.push_back(NowMs() - dStart);
     return SUCCEEDED(hr);
 }

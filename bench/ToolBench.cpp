@@ -48,7 +48,7 @@ bool MeasureStartup(const std::wstring& strExe, double* pdVisibleMs, double* pdE
     double dVisible = NowMs();
     if (!hDlg)
         return false;
-    PressEscape(::GetDlgItem(hDlg, IDC_BTN_LOAD));
+    PressKey(::GetDlgItem(hDlg, IDC_BTN_LOAD), VK_ESCAPE);
     if (!launch.WaitForExit())
         return false;
     *pdVisibleMs = dVisible - dStart;
@@ -70,7 +70,7 @@ bool MeasureWorkingSet(const std::wstring& strExe, double* pdKb)
     if (!::GetProcessMemoryInfo(launch.Process(), &pmc, sizeof(pmc)))
         return false;
     *pdKb = static_cast<double>(pmc.WorkingSetSize) / 1024.0;
-    PressEscape(::GetDlgItem(hDlg, IDC_BTN_LOAD));
+    PressKey(::GetDlgItem(hDlg, IDC_BTN_LOAD), VK_ESCAPE);
     return launch.WaitForExit();
 }
 
@@ -97,7 +97,7 @@ bool MeasureBuild(const std::wstring& strExe, double* pdMs)
     HWND hDlg = launch.WaitForDialog(c_szCaption);
     if (!hDlg || !launch.WaitUntilIdle(hDlg) || !BuildDefaultGraph(launch, hDlg, pdMs))
         return false;
-    PressEscape(::GetDlgItem(hDlg, IDC_BTN_LOAD));
+    PressKey(::GetDlgItem(hDlg, IDC_BTN_LOAD), VK_ESCAPE);
     return launch.WaitForExit();
 }
 
@@ -119,7 +119,7 @@ bool MeasureShowGraph(const std::wstring& strExe, const CViewerWatch& watch, SVi
         watch.Poll(pEvents);
         return pEvents->m_dConnected != 0.0 || pEvents->m_bFailed;
     });
-    PressEscape(::GetDlgItem(hDlg, IDC_BTN_LOAD));
+    PressKey(::GetDlgItem(hDlg, IDC_BTN_LOAD), VK_ESCAPE);
     bool bExited = launch.WaitForExit();
     // The tool closes its viewer as it ends; the next round starts without one.
     bool bViewerGone = PollUntil([] { return CViewerWatch::FindViewerWindow(0) == nullptr; });

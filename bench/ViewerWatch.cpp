@@ -1,6 +1,7 @@
 #include "ViewerWatch.h"
 
 #include "Figures.h"
+#include "ReportLines.h"
 
 namespace {
 
@@ -61,33 +62,10 @@ void CViewerWatch::Clear() const
     ::DeleteFileW(m_strReport.c_str());
 }
 
-std::vector<std::string> CViewerWatch::Lines() const
-{
-    std::vector<std::string> lines;
-    HANDLE hFile = ::CreateFileW(m_strReport.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return lines;
-    std::string strBytes;
-    char rgch[4096];
-    DWORD cbRead = 0;
-    while (::ReadFile(hFile, rgch, sizeof(rgch), &cbRead, nullptr) && cbRead > 0)
-        strBytes.append(rgch, cbRead);
-    ::CloseHandle(hFile);
-    // Only complete lines: one being written has no line end yet.
-    size_t iStart = 0;
-    for (size_t iEnd = strBytes.find("\r\n"); iEnd != std::string::npos; iEnd = strBytes.find("\r\n", iStart))
-    {
-        lines.push_back(strBytes.substr(iStart, iEnd - iStart));
-        iStart = iEnd + 2;
-    }
-    return lines;
-}
-
 void CViewerWatch::Poll(SViewerEvents* pEvents) const
 {
     Stamp(&pEvents->m_dWindowVisible, FindViewerWindow(0) != nullptr);
-    for (const std::string& strLine : Lines())
+    for (const std::string& strLine : ReadReportLines(m_strReport))
     {
         Stamp(&pEvents->m_dStarted, StartsWith(strLine, "started pid="));
         Stamp(&pEvents->m_dConnectCommand, strLine == "connect-command");

@@ -40,8 +40,6 @@ public:
     static HWND FindViewerWindow(DWORD dwProcessId);
 
 private:
-    std::vector<std::string> Lines() const;
-
     std::wstring m_strReport;
     std::wstring m_strViewerExe;
 };

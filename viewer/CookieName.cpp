@@ -1,5 +1,7 @@
 #include "viewer/CookieName.h"
 
+#include "atl/AtlHexDigit.h"
+
 namespace {
 
 // The C locale's white space, as the C library's conversions skip it.
@@ -8,16 +10,7 @@ bool IsCSpace(wchar_t ch)
     return ch == L' ' || (ch >= L'\t' && ch <= L'\r');
 }
 
-int HexDigitValue(wchar_t ch)
-{
-    if (ch >= L'0' && ch <= L'9')
-        return ch - L'0';
-    if (ch >= L'a' && ch <= L'f')
-        return ch - L'a' + 10;
-    if (ch >= L'A' && ch <= L'F')
-        return ch - L'A' + 10;
-    return -1;
-}
+using atl::HexDigitValue;
 
 // The first occurrence of pszWhat in pszText, compared character by character with case,
 // or null.

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "ComRef.h"
+#include "atl/AtlComPtr.h"
+#include "PersistBytes.h"
 #include "GrfMediaType.h"
 
 namespace
@@ -10,11 +11,11 @@ namespace
 // COM identity: an object's IUnknown, or null when it will not give one.
 IUnknown* IdentityOf(IUnknown* p)
 {
-    CComRef<IUnknown> spUnknown;
+    CComPtr<IUnknown> spUnknown;
     if (!p || FAILED(p->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&spUnknown))))
         return nullptr;
     // Only compared, never called: the graph keeps the object alive while it is described.
-    return spUnknown.Get();
+    return spUnknown.p;
 }
 
 // The graph's filters by COM identity, so that a peer or a clock finds its filter's id
@@ -22,7 +23,7 @@ IUnknown* IdentityOf(IUnknown* p)
 class CFilterIds
 {
 public:
-    explicit CFilterIds(const std::vector<CComRef<IBaseFilter>>& vecFilters)
+    explicit CFilterIds(const std::vector<CComPtr<IBaseFilter>>& vecFilters)
     {
         for (size_t i = 0; i < vecFilters.size(); ++i)
         {
@@ -47,15 +48,15 @@ private:
     std::vector<std::pair<IUnknown*, DWORD>> m_vecIds;
 };
 
-HRESULT ListFilters(IFilterGraph* pGraph, std::vector<CComRef<IBaseFilter>>& vecFilters)
+HRESULT ListFilters(IFilterGraph* pGraph, std::vector<CComPtr<IBaseFilter>>& vecFilters)
 {
-    CComRef<IEnumFilters> spEnum;
+    CComPtr<IEnumFilters> spEnum;
     HRESULT hr = pGraph->EnumFilters(&spEnum);
     if (FAILED(hr))
         return hr;
     for (;;)
     {
-        CComRef<IBaseFilter> spFilter;
+        CComPtr<IBaseFilter> spFilter;
         ULONG cFetched = 0;
         hr = spEnum->Next(1, &spFilter, &cFetched);
         if (FAILED(hr))
@@ -84,7 +85,7 @@ void TakeCurFile(LPOLESTR pszFile, AM_MEDIA_TYPE& mt, CGrfFilterDesc& desc, EGrf
 // without one rather than making the whole graph unsavable.
 void DescribeFileRole(IBaseFilter* pFilter, CGrfFilterDesc& desc)
 {
-    CComRef<IFileSourceFilter> spSource;
+    CComPtr<IFileSourceFilter> spSource;
     if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource))))
     {
         LPOLESTR pszFile = nullptr;
@@ -94,7 +95,7 @@ void DescribeFileRole(IBaseFilter* pFilter, CGrfFilterDesc& desc)
         if (desc.m_eRole != eGrfNoFile)
             return;
     }
-    CComRef<IFileSinkFilter> spSink;
+    CComPtr<IFileSinkFilter> spSink;
     if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&spSink))))
     {
         LPOLESTR pszFile = nullptr;
@@ -106,34 +107,8 @@ void DescribeFileRole(IBaseFilter* pFilter, CGrfFilterDesc& desc)
 
 HRESULT DescribePersistedData(IBaseFilter* pFilter, bool bClearFilterDirty, CGrfFilterDesc& desc)
 {
-    CComRef<IPersistStream> spPersist;
-    if (FAILED(pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))))
-        return S_OK;  // nothing of its own to keep
-
-    CComRef<IStream> spStream;
-    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (FAILED(hr))
-        return hr;
-    hr = spPersist->Save(spStream, bClearFilterDirty ? TRUE : FALSE);
-    if (FAILED(hr))
-        return hr;
-
-    // What the filter wrote ends at the stream's position.
-    LARGE_INTEGER liZero = {};
-    ULARGE_INTEGER uliEnd = {};
-    hr = spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
-    if (FAILED(hr))
-        return hr;
-    HGLOBAL hGlobal = nullptr;
-    hr = GetHGlobalFromStream(spStream, &hGlobal);
-    if (FAILED(hr))
-        return hr;
-    const BYTE* pbData = static_cast<const BYTE*>(GlobalLock(hGlobal));
-    if (!pbData && uliEnd.QuadPart)
-        return E_OUTOFMEMORY;
-    desc.m_vecData.assign(pbData, pbData + uliEnd.QuadPart);
-    GlobalUnlock(hGlobal);
-    return S_OK;
+    HRESULT hr = SaveToBytes(pFilter, bClearFilterDirty ? TRUE : FALSE, &desc.m_vecData);
+    return hr == E_NOINTERFACE ? S_OK : hr;  // without IPersistStream: nothing of its own to keep
 }
 
 HRESULT DescribeFilter(IBaseFilter* pFilter, DWORD dwId, bool bClearFilterDirty, CGrfFilterDesc& desc)
@@ -169,27 +144,26 @@ HRESULT PinName(IPin* pPin, std::wstring& strName, IBaseFilter** ppOwner)
     return S_OK;
 }
 
-HRESULT DescribeConnections(const std::vector<CComRef<IBaseFilter>>& vecFilters, const CFilterIds& ids,
+HRESULT DescribeConnections(const std::vector<CComPtr<IBaseFilter>>& vecFilters, const CFilterIds& ids,
                             CGrfGraphDesc& graph)
 {
     for (size_t i = 0; i < vecFilters.size(); ++i)
     {
-        CComRef<IEnumPins> spPins;
+        CComPtr<IEnumPins> spPins;
         HRESULT hr = vecFilters[i]->EnumPins(&spPins);
         if (FAILED(hr))
             return hr;
-        CComRef<IPin> spPin;
         ULONG cFetched = 0;
-        while (spPins->Next(1, &spPin, &cFetched) == S_OK && cFetched == 1)
+        for (CComPtr<IPin> spPin; spPins->Next(1, &spPin, &cFetched) == S_OK && cFetched == 1; spPin.Release())
         {
             PIN_DIRECTION dir = PINDIR_INPUT;
-            CComRef<IPin> spPeer;
+            CComPtr<IPin> spPeer;
             if (FAILED(spPin->QueryDirection(&dir)) || dir != PINDIR_OUTPUT || spPin->ConnectedTo(&spPeer) != S_OK)
                 continue;
 
             CGrfConnectionDesc connection;
             connection.m_dwOutId = static_cast<DWORD>(i + 1);
-            CComRef<IBaseFilter> spPeerFilter;
+            CComPtr<IBaseFilter> spPeerFilter;
             hr = PinName(spPin, connection.m_strOutPin, nullptr);
             if (SUCCEEDED(hr))
                 hr = PinName(spPeer, connection.m_strInPin, &spPeerFilter);
@@ -215,10 +189,10 @@ HRESULT DescribeConnections(const std::vector<CComRef<IBaseFilter>>& vecFilters,
 HRESULT DescribeClock(IFilterGraph* pGraph, const CFilterIds& ids, CGrfClockDesc& clock)
 {
     clock = CGrfClockDesc();
-    CComRef<IMediaFilter> spMediaFilter;
+    CComPtr<IMediaFilter> spMediaFilter;
     if (FAILED(pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter))))
         return S_OK;
-    CComRef<IReferenceClock> spClock;
+    CComPtr<IReferenceClock> spClock;
     if (FAILED(spMediaFilter->GetSyncSource(&spClock)) || !spClock)
         return S_OK;
 
@@ -226,7 +200,7 @@ HRESULT DescribeClock(IFilterGraph* pGraph, const CFilterIds& ids, CGrfClockDesc
     clock.m_dwFilterId = ids.IdOf(spClock);
     if (clock.m_dwFilterId != 0)
         return S_OK;
-    CComRef<IPersist> spPersist;
+    CComPtr<IPersist> spPersist;
     CLSID clsid = {};
     if (SUCCEEDED(spClock->QueryInterface(IID_IPersist, reinterpret_cast<void**>(&spPersist))) &&
         SUCCEEDED(spPersist->GetClassID(&clsid)))
@@ -242,7 +216,7 @@ HRESULT DescribeGraph(IFilterGraph* pGraph, bool bClearFilterDirty, CGrfGraphDes
 {
     graph = CGrfGraphDesc();
     graph.m_dwVersion = 3;
-    std::vector<CComRef<IBaseFilter>> vecFilters;
+    std::vector<CComPtr<IBaseFilter>> vecFilters;
     HRESULT hr = ListFilters(pGraph, vecFilters);
     if (FAILED(hr))
         return hr;

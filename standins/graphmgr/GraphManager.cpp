@@ -112,7 +112,7 @@ HRESULT CGraphManager::CreateInner()
     if (!pfnGetClassObject)
         return HRESULT_FROM_WIN32(GetLastError());
 
-    CComRef<IClassFactory> spFactory;
+    CComPtr<IClassFactory> spFactory;
     HRESULT hr = pfnGetClassObject(CLSID_FilterGraph, IID_IClassFactory, reinterpret_cast<void**>(&spFactory));
     if (FAILED(hr))
         return hr;

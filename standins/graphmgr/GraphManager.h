@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "ComRef.h"
+#include "atl/AtlComPtr.h"
 #include "DShowTypes.h"
 #include "GrfGraphDesc.h"
 
@@ -47,7 +47,7 @@ private:
 
     LONG m_lRef = 1;
     // Non-delegating IUnknown of the aggregated graph: the one reference that keeps it alive.
-    CComRef<IUnknown> m_spInner;
+    CComPtr<IUnknown> m_spInner;
     // Obtained from the inner object, so AddRef/Release on it reach our own count. Held
     // without a reference of ours (one outer reference was given back at creation), and
     // released under a guarding reference when we go (COM aggregation rules).

@@ -2,55 +2,34 @@
 
 #include <unordered_map>
 
-#include "ComRef.h"
+#include "atl/AtlComPtr.h"
+#include "PersistBytes.h"
+#include "PinSearch.h"
 #include "GrfMediaType.h"
 #include "LinkCycles.h"
 
 namespace
 {
 // The filters built so far, by their id in the file.
-typedef std::unordered_map<DWORD, CComRef<IBaseFilter>> CBuiltFilters;
+typedef std::unordered_map<DWORD, CComPtr<IBaseFilter>> CBuiltFilters;
 
 IBaseFilter* FindBuilt(const CBuiltFilters& mapBuilt, DWORD dwId)
 {
     auto it = mapBuilt.find(dwId);
-    return it == mapBuilt.end() ? nullptr : it->second.Get();
-}
-
-HRESULT LoadPersistedData(IBaseFilter* pFilter, const std::vector<BYTE>& vecData)
-{
-    CComRef<IPersistStream> spPersist;
-    HRESULT hr = pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (FAILED(hr))
-        return hr;
-    CComRef<IStream> spStream;
-    hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (FAILED(hr))
-        return hr;
-    ULONG cbWritten = 0;
-    hr = spStream->Write(vecData.data(), static_cast<ULONG>(vecData.size()), &cbWritten);
-    if (FAILED(hr))
-        return hr;
-    if (cbWritten != vecData.size())
-        return STG_E_MEDIUMFULL;
-    LARGE_INTEGER liZero = {};
-    hr = spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
-    if (FAILED(hr))
-        return hr;
-    return spPersist->Load(spStream);
+    return it == mapBuilt.end() ? nullptr : it->second.p;
 }
 
 HRESULT SetFile(IBaseFilter* pFilter, const CGrfFilterDesc& desc)
 {
     if (desc.m_eRole == eGrfSource)
     {
-        CComRef<IFileSourceFilter> spSource;
+        CComPtr<IFileSourceFilter> spSource;
         HRESULT hr = pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource));
         return FAILED(hr) ? hr : spSource->Load(desc.m_strFile.c_str(), nullptr);
     }
     if (desc.m_eRole == eGrfSink)
     {
-        CComRef<IFileSinkFilter> spSink;
+        CComPtr<IFileSinkFilter> spSink;
         HRESULT hr = pFilter->QueryInterface(IID_IFileSinkFilter, reinterpret_cast<void**>(&spSink));
         return FAILED(hr) ? hr : spSink->SetFileName(desc.m_strFile.c_str(), nullptr);
     }
@@ -61,7 +40,7 @@ HRESULT SetFile(IBaseFilter* pFilter, const CGrfFilterDesc& desc)
 // failing leaves it in the graph like everything built before.
 HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, CBuiltFilters& mapBuilt)
 {
-    CComRef<IBaseFilter> spFilter;
+    CComPtr<IBaseFilter> spFilter;
     HRESULT hr = CoCreateInstance(desc.m_clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                   reinterpret_cast<void**>(&spFilter));
     if (FAILED(hr))
@@ -73,35 +52,20 @@ HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, CBuiltFilt
 
     hr = SetFile(spFilter, desc);
     if (SUCCEEDED(hr) && !desc.m_vecData.empty())
-        hr = LoadPersistedData(spFilter, desc.m_vecData);
+        hr = LoadFromBytes(spFilter, desc.m_vecData);
     return hr;
 }
 
 // The name a pin reports through QueryPinInfo is what Save writes; FindPin (which matches
 // pin ids) is the fallback for filters whose ids and names agree only there.
-HRESULT FindPinByName(IBaseFilter* pFilter, const std::wstring& strName, PIN_DIRECTION dir, CComRef<IPin>& spFound)
+HRESULT FindPinByName(IBaseFilter* pFilter, const std::wstring& strName, PIN_DIRECTION dir, CComPtr<IPin>& spFound)
 {
-    CComRef<IEnumPins> spPins;
-    HRESULT hr = pFilter->EnumPins(&spPins);
-    if (FAILED(hr))
+    spFound.Release();
+    HRESULT hr = FindPinByInfo(pFilter, strName.c_str(), &dir, &spFound);
+    if (hr != VFW_E_NOT_FOUND)
         return hr;
-    CComRef<IPin> spPin;
-    ULONG cFetched = 0;
-    while (spPins->Next(1, &spPin, &cFetched) == S_OK && cFetched == 1)
-    {
-        PIN_INFO info = {};
-        if (FAILED(spPin->QueryPinInfo(&info)))
-            continue;
-        if (info.pFilter)
-            info.pFilter->Release();
-        if (info.dir == dir && strName == info.achName)
-        {
-            spFound = spPin;
-            return S_OK;
-        }
-    }
 
-    CComRef<IPin> spById;
+    CComPtr<IPin> spById;
     PIN_DIRECTION dirById = PINDIR_INPUT;
     if (SUCCEEDED(pFilter->FindPin(strName.c_str(), &spById)) && spById &&
         SUCCEEDED(spById->QueryDirection(&dirById)) && dirById == dir)
@@ -122,7 +86,7 @@ HRESULT BuildConnection(const CGrfConnectionDesc& desc, const CBuiltFilters& map
     if (!pOutFilter || !pInFilter)
         return VFW_E_NOT_FOUND;
 
-    CComRef<IPin> spOut, spIn;
+    CComPtr<IPin> spOut, spIn;
     HRESULT hr = FindPinByName(pOutFilter, desc.m_strOutPin, PINDIR_OUTPUT, spOut);
     if (SUCCEEDED(hr))
         hr = FindPinByName(pInFilter, desc.m_strInPin, PINDIR_INPUT, spIn);
@@ -142,7 +106,7 @@ HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const CBuiltF
     if (!clock.m_bRequired || (!clock.m_bByClass && clock.m_dwFilterId == 0))
         return S_OK;
 
-    CComRef<IReferenceClock> spClock;
+    CComPtr<IReferenceClock> spClock;
     HRESULT hr = S_OK;
     if (clock.m_bByClass)
     {
@@ -159,7 +123,7 @@ HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const CBuiltF
     if (FAILED(hr))
         return hr;
 
-    CComRef<IMediaFilter> spMediaFilter;
+    CComPtr<IMediaFilter> spMediaFilter;
     hr = pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter));
     return FAILED(hr) ? hr : spMediaFilter->SetSyncSource(spClock);
 }

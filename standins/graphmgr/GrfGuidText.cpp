@@ -1,5 +1,7 @@
 #include "GrfGuidText.h"
 
+#include "atl/AtlHexDigit.h"
+
 namespace
 {
 const wchar_t kHexDigits[] = L"0123456789ABCDEF";
@@ -10,24 +12,13 @@ void AppendHex(std::wstring& str, unsigned long long ullValue, int nDigits)
         str += kHexDigits[(ullValue >> (4 * i)) & 0xF];
 }
 
-int HexValue(wchar_t ch)
-{
-    if (ch >= L'0' && ch <= L'9')
-        return ch - L'0';
-    if (ch >= L'A' && ch <= L'F')
-        return ch - L'A' + 10;
-    if (ch >= L'a' && ch <= L'f')
-        return ch - L'a' + 10;
-    return -1;
-}
-
 // Reads nDigits hex digits at pos; false if any is not a hex digit.
 bool ReadHex(const std::wstring& str, size_t pos, int nDigits, unsigned long long* pullValue)
 {
     unsigned long long ullValue = 0;
     for (int i = 0; i < nDigits; ++i)
     {
-        int nDigit = HexValue(str[pos + i]);
+        int nDigit = atl::HexDigitValue(str[pos + i]);
         if (nDigit < 0)
             return false;
         ullValue = (ullValue << 4) | static_cast<unsigned>(nDigit);

@@ -280,7 +280,7 @@ void CConnectDialog::OnOk()
     }
     const SPublishedGraph& graph = m_rgGraphs[static_cast<size_t>(lItemData)];
     std::vector<std::wstring> rgNames;
-    HRESULT hr = ReadRemoteFilterNames(graph.m_spMoniker.Get(), &rgNames);
+    HRESULT hr = ReadRemoteFilterNames(graph.m_spMoniker.p, &rgNames);
     if (SUCCEEDED(hr))
     {
         m_pLog->Append(ComposeConnectedLine(graph.m_dwGraph, rgNames));

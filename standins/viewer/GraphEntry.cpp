@@ -2,18 +2,11 @@
 
 #include <cwchar>
 
+#include "atl/AtlHexDigit.h"
+
 namespace
 {
-    int HexDigitValue(wchar_t ch)
-    {
-        if (ch >= L'0' && ch <= L'9')
-            return ch - L'0';
-        if (ch >= L'a' && ch <= L'f')
-            return ch - L'a' + 10;
-        if (ch >= L'A' && ch <= L'F')
-            return ch - L'A' + 10;
-        return -1;
-    }
+    using atl::HexDigitValue;
 
     // Takes 1 to 8 hexadecimal digits at psz; a ninth digit makes the number unusable
     // rather than silently truncated.

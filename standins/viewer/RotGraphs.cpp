@@ -10,25 +10,24 @@ HRESULT CollectPublishedGraphs(std::vector<SPublishedGraph>* prgGraphs)
         return E_POINTER;
     prgGraphs->clear();
 
-    CComHolder<IRunningObjectTable> spTable;
-    HRESULT hr = GetRunningObjectTable(0, spTable.Receive());
+    CComPtr<IRunningObjectTable> spTable;
+    HRESULT hr = GetRunningObjectTable(0, &spTable);
     if (FAILED(hr))
         return hr;
-    CComHolder<IEnumMoniker> spEnum;
-    hr = spTable->EnumRunning(spEnum.Receive());
+    CComPtr<IEnumMoniker> spEnum;
+    hr = spTable->EnumRunning(&spEnum);
     if (FAILED(hr))
         return hr;
-    CComHolder<IBindCtx> spContext;
-    hr = CreateBindCtx(0, spContext.Receive());
+    CComPtr<IBindCtx> spContext;
+    hr = CreateBindCtx(0, &spContext);
     if (FAILED(hr))
         return hr;
 
-    CComHolder<IMoniker> spMoniker;
     ULONG cFetched = 0;   // across processes the enumerator insists on a count pointer
-    while (spEnum->Next(1, spMoniker.Receive(), &cFetched) == S_OK && cFetched == 1)
+    for (CComPtr<IMoniker> spMoniker; spEnum->Next(1, &spMoniker, &cFetched) == S_OK && cFetched == 1; spMoniker.Release())
     {
         LPOLESTR pszName = nullptr;
-        if (FAILED(spMoniker->GetDisplayName(spContext.Get(), nullptr, &pszName)) || !pszName)
+        if (FAILED(spMoniker->GetDisplayName(spContext.p, nullptr, &pszName)) || !pszName)
             continue;
         SPublishedGraph graph;
         if (ParseGraphItemName(pszName, &graph.m_dwGraph, &graph.m_dwProcessId))
@@ -47,28 +46,27 @@ HRESULT ReadRemoteFilterNames(IMoniker* pMoniker, std::vector<std::wstring>* prg
         return E_POINTER;
     prgNames->clear();
 
-    CComHolder<IRunningObjectTable> spTable;
-    HRESULT hr = GetRunningObjectTable(0, spTable.Receive());
+    CComPtr<IRunningObjectTable> spTable;
+    HRESULT hr = GetRunningObjectTable(0, &spTable);
     if (FAILED(hr))
         return hr;
-    CComHolder<IUnknown> spObject;
-    hr = spTable->GetObject(pMoniker, spObject.Receive());
+    CComPtr<IUnknown> spObject;
+    hr = spTable->GetObject(pMoniker, &spObject);
     if (FAILED(hr))
         return hr;
     if (!spObject)
         return E_UNEXPECTED;
-    CComHolder<IFilterGraph> spGraph;
-    hr = spObject.QueryInto(spGraph);
+    CComPtr<IFilterGraph> spGraph;
+    hr = spObject.QueryInterface(&spGraph);
     if (FAILED(hr))
         return hr;
-    CComHolder<IEnumFilters> spEnum;
-    hr = spGraph->EnumFilters(spEnum.Receive());
+    CComPtr<IEnumFilters> spEnum;
+    hr = spGraph->EnumFilters(&spEnum);
     if (FAILED(hr))
         return hr;
 
-    CComHolder<IBaseFilter> spFilter;
     ULONG cFetched = 0;
-    while (spEnum->Next(1, spFilter.Receive(), &cFetched) == S_OK && cFetched == 1)
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK && cFetched == 1; spFilter.Release())
     {
         FILTER_INFO info = {};
         hr = spFilter->QueryFilterInfo(&info);

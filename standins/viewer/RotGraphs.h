@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "ComHolder.h"
+#include "atl/AtlComPtr.h"
 
 struct SPublishedGraph
 {
-    CComHolder<IMoniker> m_spMoniker;
+    CComPtr<IMoniker> m_spMoniker;
     DWORD m_dwGraph;
     DWORD m_dwProcessId;
 };

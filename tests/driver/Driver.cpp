@@ -371,12 +371,6 @@ void SetEditText(HWND hWndEdit, const std::wstring& text)
     ::CloseHandle(hThread);
 }
 
-void PressKey(HWND hWndFocus, WORD vk)
-{
-    ::PostMessageW(hWndFocus, WM_KEYDOWN, vk, 1);
-    ::PostMessageW(hWndFocus, WM_KEYUP, vk, 0xC0000001);
-}
-
 bool FindMessageBox(DWORD dwProcessId, HWND hWndExclude, MessageBoxInfo* pInfo)
 {
     for (HWND hWnd : TopLevelWindows(dwProcessId, L"#32770"))

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Launch.h"
+
 namespace driver {
 
 // Generous deadline for anything that waits on another process under Wine.
@@ -62,19 +64,11 @@ private:
     std::wstring m_partial;
 };
 
-// Polls `pred` until it is true or the deadline passes.
+// Polls `pred` every 20 ms until it is true or the deadline passes.
 template <class Pred>
 bool WaitUntil(Pred pred, DWORD dwTimeoutMs = DEFAULT_TIMEOUT_MS)
 {
-    DWORD dwStart = ::GetTickCount();
-    for (;;)
-    {
-        if (pred())
-            return true;
-        if (::GetTickCount() - dwStart > dwTimeoutMs)
-            return false;
-        ::Sleep(20);
-    }
+    return PollUntil(pred, dwTimeoutMs, 20);
 }
 
 // The image a process runs, as a full path (empty when it cannot be read).
@@ -103,7 +97,7 @@ void Click(HWND hWndButton);
 // Returns once the program has handled the new text, or as soon as it answered it with a
 // new message box (whose modal loop would otherwise hold the call until the box is gone).
 void SetEditText(HWND hWndEdit, const std::wstring& text);
-void PressKey(HWND hWndFocus, WORD vk);
+using ::PressKey;
 
 // What a message box shows.
 struct MessageBoxInfo

@@ -19,25 +19,25 @@ namespace
 {
 const DWORD kWaitMs = 10000;
 
-CIfacePtr<IBaseFilter> MakeFilter(PFN_KIT_CREATE pfnCreate)
+CComPtr<IBaseFilter> MakeFilter(PFN_KIT_CREATE pfnCreate)
 {
-    CIfacePtr<IBaseFilter> sp;
+    CComPtr<IBaseFilter> sp;
     pfnCreate(IID_IBaseFilter, reinterpret_cast<void**>(&sp));
     return sp;
 }
 
-CIfacePtr<IBaseFilter> MakeSource(const SPatternConfig& config)
+CComPtr<IBaseFilter> MakeSource(const SPatternConfig& config)
 {
-    CIfacePtr<IBaseFilter> sp = MakeFilter(CPatternSource::CreateInstance);
+    CComPtr<IBaseFilter> sp = MakeFilter(CPatternSource::CreateInstance);
     BYTE rgb[kPatternRecordSize];
     PackPatternConfig(config, rgb);
     EXPECT_EQ(S_OK, LoadRecordInto(sp, rgb, sizeof(rgb)));
     return sp;
 }
 
-CIfacePtr<IBaseFilter> MakeSync(const SSyncConfig& config)
+CComPtr<IBaseFilter> MakeSync(const SSyncConfig& config)
 {
-    CIfacePtr<IBaseFilter> sp = MakeFilter(CSynchronizer::CreateInstance);
+    CComPtr<IBaseFilter> sp = MakeFilter(CSynchronizer::CreateInstance);
     BYTE rgb[kSyncRecordSize];
     PackSyncConfig(config, rgb);
     EXPECT_EQ(S_OK, LoadRecordInto(sp, rgb, sizeof(rgb)));
@@ -100,10 +100,10 @@ class FilterIdentity : public FilterObjects, public ::testing::WithParamInterfac
 TEST_P(FilterIdentity, PinsAreListedFoundAndDescribed)
 {
     const SFilterShape& shape = GetParam();
-    CIfacePtr<IBaseFilter> spFilter = MakeFilter(shape.m_pfnCreate);
+    CComPtr<IBaseFilter> spFilter = MakeFilter(shape.m_pfnCreate);
     ASSERT_TRUE(spFilter);
 
-    CIfacePtr<IEnumPins> spEnum;
+    CComPtr<IEnumPins> spEnum;
     ASSERT_EQ(S_OK, spFilter->EnumPins(&spEnum));
     IPin* rgpPins[4] = {};
     ULONG cFetched = 99;
@@ -124,12 +124,12 @@ TEST_P(FilterIdentity, PinsAreListedFoundAndDescribed)
         EXPECT_STREQ(pinShape.m_pszName, pszId);
         CoTaskMemFree(pszId);
 
-        CIfacePtr<IPin> spFound = PinOf(spFilter, pinShape.m_pszName);
-        EXPECT_EQ(rgpPins[i], spFound.Get());
+        CComPtr<IPin> spFound = PinOf(spFilter, pinShape.m_pszName);
+        EXPECT_EQ(rgpPins[i], spFound.p);
 
-        CIfacePtr<IPin> spPeer;
+        CComPtr<IPin> spPeer;
         EXPECT_EQ(VFW_E_NOT_CONNECTED, rgpPins[i]->ConnectedTo(&spPeer));
-        EXPECT_EQ(nullptr, spPeer.Get());
+        EXPECT_EQ(nullptr, spPeer.p);
         AM_MEDIA_TYPE mt;
         EXPECT_EQ(VFW_E_NOT_CONNECTED, rgpPins[i]->ConnectionMediaType(&mt));
         rgpPins[i]->Release();
@@ -139,40 +139,40 @@ TEST_P(FilterIdentity, PinsAreListedFoundAndDescribed)
     EXPECT_EQ(S_FALSE, spEnum->Skip(1));
     ASSERT_EQ(S_OK, spEnum->Reset());
     ASSERT_EQ(S_OK, spEnum->Skip(1));
-    CIfacePtr<IEnumPins> spClone;
+    CComPtr<IEnumPins> spClone;
     ASSERT_EQ(S_OK, spEnum->Clone(&spClone));
-    CIfacePtr<IPin> spSecond;
+    CComPtr<IPin> spSecond;
     HRESULT hrSecond = spClone->Next(1, &spSecond, nullptr);
     if (shape.m_vecPins.size() > 1)
     {
         EXPECT_EQ(S_OK, hrSecond);
-        EXPECT_EQ(spSecond.Get(), PinOf(spFilter, shape.m_vecPins[1].m_pszName).Get());
+        EXPECT_EQ(spSecond.p, PinOf(spFilter, shape.m_vecPins[1].m_pszName).p);
     }
     else
     {
         EXPECT_EQ(S_FALSE, hrSecond);
     }
 
-    CIfacePtr<IPin> spNone;
+    CComPtr<IPin> spNone;
     EXPECT_EQ(VFW_E_NOT_FOUND, spFilter->FindPin(L"Output", &spNone));
-    EXPECT_EQ(nullptr, spNone.Get());
+    EXPECT_EQ(nullptr, spNone.p);
 }
 
 TEST_P(FilterIdentity, ClassAndNameFollowTheGraph)
 {
     const SFilterShape& shape = GetParam();
-    CIfacePtr<IBaseFilter> spFilter = MakeFilter(shape.m_pfnCreate);
+    CComPtr<IBaseFilter> spFilter = MakeFilter(shape.m_pfnCreate);
     CLSID clsid = GUID_NULL;
     ASSERT_EQ(S_OK, spFilter->GetClassID(&clsid));
     EXPECT_EQ(*shape.m_pClsid, clsid);
-    CIfacePtr<IPersistStream> spPersist;
-    ASSERT_EQ(S_OK, spPersist.QueryFrom(spFilter));
+    CComPtr<IPersistStream> spPersist;
+    ASSERT_EQ(S_OK, spFilter.QueryInterface(&spPersist));
     clsid = GUID_NULL;
     ASSERT_EQ(S_OK, spPersist->GetClassID(&clsid));
     EXPECT_EQ(*shape.m_pClsid, clsid);
     EXPECT_TRUE(SameObject(spPersist, spFilter));
 
-    CIfacePtr<IGraphBuilder> spGraph;
+    CComPtr<IGraphBuilder> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(&spGraph));
     ASSERT_EQ(S_OK, spGraph->AddFilter(spFilter, L"Under Test"));
     FILTER_INFO info = {};
@@ -189,7 +189,7 @@ TEST_P(FilterIdentity, ClassAndNameFollowTheGraph)
 
 TEST_P(FilterIdentity, StatesFollowStopPauseRun)
 {
-    CIfacePtr<IBaseFilter> spFilter = MakeFilter(GetParam().m_pfnCreate);
+    CComPtr<IBaseFilter> spFilter = MakeFilter(GetParam().m_pfnCreate);
     FILTER_STATE state = State_Running;
     ASSERT_EQ(S_OK, spFilter->GetState(0, &state));
     EXPECT_EQ(State_Stopped, state);
@@ -202,16 +202,17 @@ TEST_P(FilterIdentity, StatesFollowStopPauseRun)
         EXPECT_EQ(step, state);
     }
 
-    CIfacePtr<IReferenceClock> spClock;
+    CComPtr<IReferenceClock> spClock;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
                                      reinterpret_cast<void**>(&spClock)));
     EXPECT_EQ(S_OK, spFilter->SetSyncSource(spClock));
-    CIfacePtr<IReferenceClock> spGot;
+    CComPtr<IReferenceClock> spGot;
     EXPECT_EQ(S_OK, spFilter->GetSyncSource(&spGot));
-    EXPECT_EQ(spClock.Get(), spGot.Get());
+    EXPECT_EQ(spClock.p, spGot.p);
     EXPECT_EQ(S_OK, spFilter->SetSyncSource(nullptr));
+    spGot.Release();
     EXPECT_EQ(S_OK, spFilter->GetSyncSource(&spGot));
-    EXPECT_EQ(nullptr, spGot.Get());
+    EXPECT_EQ(nullptr, spGot.p);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -239,9 +240,9 @@ class SynchronizerDuration : public FilterObjects, public ::testing::WithParamIn
 TEST_P(SynchronizerDuration, SetThenGet)
 {
     const SDurationCase& c = GetParam();
-    CIfacePtr<IBaseFilter> spFilter = MakeSync(c.m_config);
-    CIfacePtr<IMeridel> spMeridel;
-    ASSERT_EQ(S_OK, spMeridel.QueryFrom(spFilter));
+    CComPtr<IBaseFilter> spFilter = MakeSync(c.m_config);
+    CComPtr<IMeridel> spMeridel;
+    ASSERT_EQ(S_OK, spFilter.QueryInterface(&spMeridel));
     double d = -1.0;
     ASSERT_EQ(S_OK, spMeridel->GetMaxAudioSampleDuration(&d));
     EXPECT_EQ(c.m_config.m_dDurationSeconds, d) << "initial value comes from the record unrounded";
@@ -265,31 +266,31 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FilterObjects, SynchronizerRefusesItsInterfaceOnlyWhenItsRecordSaysSo)
 {
-    CIfacePtr<IBaseFilter> spFilter = MakeSync(SyncConfig(0.0, true, S_OK, 0.0));
+    CComPtr<IBaseFilter> spFilter = MakeSync(SyncConfig(0.0, true, S_OK, 0.0));
     IMeridel* pMeridel = reinterpret_cast<IMeridel*>(1);
     EXPECT_EQ(E_NOINTERFACE, spFilter->QueryInterface(IID_IMeridel, reinterpret_cast<void**>(&pMeridel)));
     EXPECT_EQ(nullptr, pMeridel);
-    CIfacePtr<IPersistStream> spPersist;
-    EXPECT_EQ(S_OK, spPersist.QueryFrom(spFilter)) << "everything else is still answered";
+    CComPtr<IPersistStream> spPersist;
+    EXPECT_EQ(S_OK, spFilter.QueryInterface(&spPersist)) << "everything else is still answered";
 
     BYTE rgb[kSyncRecordSize];
     PackSyncConfig(SyncConfig(0.0, false, S_OK, 0.0), rgb);
     ASSERT_EQ(S_OK, LoadRecordInto(spFilter, rgb, sizeof(rgb)));
-    CIfacePtr<IMeridel> spMeridel;
-    EXPECT_EQ(S_OK, spMeridel.QueryFrom(spFilter));
+    CComPtr<IMeridel> spMeridel;
+    EXPECT_EQ(S_OK, spFilter.QueryInterface(&spMeridel));
     EXPECT_TRUE(SameObject(spMeridel, spFilter));
 }
 
 TEST_F(FilterObjects, SynchronizerReservedSlotsDoNothing)
 {
-    CIfacePtr<IBaseFilter> spFilter = MakeSync(SyncConfig(0.3, false, S_OK, 0.0));
-    CIfacePtr<IMeridel> spMeridel;
-    ASSERT_EQ(S_OK, spMeridel.QueryFrom(spFilter));
+    CComPtr<IBaseFilter> spFilter = MakeSync(SyncConfig(0.3, false, S_OK, 0.0));
+    CComPtr<IMeridel> spMeridel;
+    ASSERT_EQ(S_OK, spFilter.QueryInterface(&spMeridel));
     HRESULT (STDMETHODCALLTYPE IMeridel::*const kReserved[])() = {
         &IMeridel::Reserved3, &IMeridel::Reserved4, &IMeridel::Reserved5, &IMeridel::Reserved6,
         &IMeridel::Reserved7, &IMeridel::Reserved8, &IMeridel::Reserved9};
     for (auto pfn : kReserved)
-        EXPECT_EQ(E_NOTIMPL, (spMeridel.Get()->*pfn)());
+        EXPECT_EQ(E_NOTIMPL, (spMeridel.p->*pfn)());
     double d = 0.0;
     ASSERT_EQ(S_OK, spMeridel->GetMaxAudioSampleDuration(&d));
     EXPECT_EQ(0.3, d);
@@ -301,9 +302,9 @@ TEST_F(FilterObjects, SynchronizerReservedSlotsDoNothing)
 TEST_F(FilterObjects, SynchronizerSavesWhatItHoldsAndTracksDirtiness)
 {
     SSyncConfig config = SyncConfig(0.2506, false, S_OK, 0.0025);
-    CIfacePtr<IBaseFilter> spFilter = MakeSync(config);
-    CIfacePtr<IPersistStream> spPersist;
-    ASSERT_EQ(S_OK, spPersist.QueryFrom(spFilter));
+    CComPtr<IBaseFilter> spFilter = MakeSync(config);
+    CComPtr<IPersistStream> spPersist;
+    ASSERT_EQ(S_OK, spFilter.QueryInterface(&spPersist));
     ULARGE_INTEGER uliSize = {};
     ASSERT_EQ(S_OK, spPersist->GetSizeMax(&uliSize));
     EXPECT_EQ(kSyncRecordSize, uliSize.QuadPart);
@@ -313,8 +314,8 @@ TEST_F(FilterObjects, SynchronizerSavesWhatItHoldsAndTracksDirtiness)
     PackSyncConfig(config, rgbExpected);
     EXPECT_EQ(std::vector<BYTE>(rgbExpected, rgbExpected + kSyncRecordSize), SaveRecordOf(spFilter));
 
-    CIfacePtr<IMeridel> spMeridel;
-    ASSERT_EQ(S_OK, spMeridel.QueryFrom(spFilter));
+    CComPtr<IMeridel> spMeridel;
+    ASSERT_EQ(S_OK, spFilter.QueryInterface(&spMeridel));
     ASSERT_EQ(S_OK, spMeridel->SetMaxAudioSampleDuration(0.1));
     EXPECT_EQ(S_OK, spPersist->IsDirty());
     std::vector<BYTE> vecSaved = SaveRecordOf(spFilter, FALSE);
@@ -326,10 +327,10 @@ TEST_F(FilterObjects, SynchronizerSavesWhatItHoldsAndTracksDirtiness)
     EXPECT_EQ(S_FALSE, spPersist->IsDirty());
 
     // Another instance loaded from the saved bytes holds the same value.
-    CIfacePtr<IBaseFilter> spCopy = MakeFilter(CSynchronizer::CreateInstance);
+    CComPtr<IBaseFilter> spCopy = MakeFilter(CSynchronizer::CreateInstance);
     ASSERT_EQ(S_OK, LoadRecordInto(spCopy, vecSaved.data(), static_cast<ULONG>(vecSaved.size())));
-    CIfacePtr<IMeridel> spCopyMeridel;
-    ASSERT_EQ(S_OK, spCopyMeridel.QueryFrom(spCopy));
+    CComPtr<IMeridel> spCopyMeridel;
+    ASSERT_EQ(S_OK, spCopy.QueryInterface(&spCopyMeridel));
     double d = 0.0;
     ASSERT_EQ(S_OK, spCopyMeridel->GetMaxAudioSampleDuration(&d));
     EXPECT_EQ(0.1, d);
@@ -353,20 +354,20 @@ TEST_P(PersistLoad, SynchronizerAndSourceTakeOnlyWholeRecords)
     const SLoadCase& c = GetParam();
     // Synchronizer: a record asking for 0.5 s.
     {
-        CIfacePtr<IBaseFilter> spFilter = MakeSync(SyncConfig(0.04, false, S_OK, 0.0));
+        CComPtr<IBaseFilter> spFilter = MakeSync(SyncConfig(0.04, false, S_OK, 0.0));
         BYTE rgb[kSyncRecordSize];
         PackSyncConfig(SyncConfig(0.5, false, S_OK, 0.0), rgb);
         memcpy(rgb, &c.m_dwVersion, sizeof(DWORD));
         EXPECT_EQ(c.m_hrLoad, LoadRecordInto(spFilter, rgb, c.m_cbGiven));
-        CIfacePtr<IMeridel> spMeridel;
-        ASSERT_EQ(S_OK, spMeridel.QueryFrom(spFilter));
+        CComPtr<IMeridel> spMeridel;
+        ASSERT_EQ(S_OK, spFilter.QueryInterface(&spMeridel));
         double d = 0.0;
         spMeridel->GetMaxAudioSampleDuration(&d);
         EXPECT_EQ(c.m_bTakesValues ? 0.5 : 0.04, d);
     }
     // Source: a record asking for 7 frames.
     {
-        CIfacePtr<IBaseFilter> spFilter = MakeSource(SmallClip(3));
+        CComPtr<IBaseFilter> spFilter = MakeSource(SmallClip(3));
         BYTE rgb[kPatternRecordSize];
         PackPatternConfig(SmallClip(7), rgb);
         memcpy(rgb, &c.m_dwVersion, sizeof(DWORD));
@@ -422,10 +423,9 @@ protected:
         for (IBaseFilter* p : DownstreamFirst())
         {
             p->Stop();
-            CIfacePtr<IEnumPins> spEnum;
+            CComPtr<IEnumPins> spEnum;
             p->EnumPins(&spEnum);
-            CIfacePtr<IPin> spPin;
-            while (spEnum && spEnum->Next(1, &spPin, nullptr) == S_OK)
+            for (CComPtr<IPin> spPin; spEnum && spEnum->Next(1, &spPin, nullptr) == S_OK; spPin.Release())
                 spPin->Disconnect();
         }
         m_spSource.Release();
@@ -434,9 +434,9 @@ protected:
         FilterObjects::TearDown();
     }
 
-    CIfacePtr<IBaseFilter> m_spSource;
-    CIfacePtr<IBaseFilter> m_spSync;
-    CIfacePtr<IBaseFilter> m_spSink;
+    CComPtr<IBaseFilter> m_spSource;
+    CComPtr<IBaseFilter> m_spSync;
+    CComPtr<IBaseFilter> m_spSink;
     CCaptureSink* m_pSink = nullptr;  // not a reference of its own
 };
 
@@ -453,13 +453,14 @@ TEST_F(Chain, ConnectionsCarryThePatternTypeThroughTheSynchronizer)
     } kHops[] = {{m_spSource, m_spSync}, {m_spSync, m_spSink}};
     for (const auto& hop : kHops)
     {
-        CIfacePtr<IPin> spOut = PinOf(hop.m_pOut, L"Out");
-        CIfacePtr<IPin> spIn = PinOf(hop.m_pIn, L"In");
-        CIfacePtr<IPin> spPeer;
+        CComPtr<IPin> spOut = PinOf(hop.m_pOut, L"Out");
+        CComPtr<IPin> spIn = PinOf(hop.m_pIn, L"In");
+        CComPtr<IPin> spPeer;
         ASSERT_EQ(S_OK, spOut->ConnectedTo(&spPeer));
-        EXPECT_EQ(spIn.Get(), spPeer.Get());
+        EXPECT_EQ(spIn.p, spPeer.p);
+        spPeer.Release();
         ASSERT_EQ(S_OK, spIn->ConnectedTo(&spPeer));
-        EXPECT_EQ(spOut.Get(), spPeer.Get());
+        EXPECT_EQ(spOut.p, spPeer.p);
         AM_MEDIA_TYPE mt = {};
         ASSERT_EQ(S_OK, spOut->ConnectionMediaType(&mt));
         EXPECT_TRUE(MediaTypesEqual(expected.Get(), mt));
@@ -471,7 +472,7 @@ TEST_F(Chain, ConnectionsCarryThePatternTypeThroughTheSynchronizer)
     }
 
     // The synchronizer's output offers exactly what its input carries.
-    CIfacePtr<IEnumMediaTypes> spTypes;
+    CComPtr<IEnumMediaTypes> spTypes;
     ASSERT_EQ(S_OK, PinOf(m_spSync, L"Out")->EnumMediaTypes(&spTypes));
     AM_MEDIA_TYPE* rgpmt[2] = {};
     ULONG cFetched = 0;
@@ -484,14 +485,14 @@ TEST_F(Chain, ConnectionsCarryThePatternTypeThroughTheSynchronizer)
 TEST_F(Chain, ConnectionRulesAreEnforced)
 {
     Build(SmallClip(4), true);
-    CIfacePtr<IPin> spSourceOut = PinOf(m_spSource, L"Out");
-    CIfacePtr<IPin> spSyncIn = PinOf(m_spSync, L"In");
-    CIfacePtr<IPin> spSyncOut = PinOf(m_spSync, L"Out");
+    CComPtr<IPin> spSourceOut = PinOf(m_spSource, L"Out");
+    CComPtr<IPin> spSyncIn = PinOf(m_spSync, L"In");
+    CComPtr<IPin> spSyncOut = PinOf(m_spSync, L"Out");
     EXPECT_EQ(VFW_E_ALREADY_CONNECTED, spSourceOut->Connect(spSyncIn, nullptr));
     EXPECT_EQ(E_UNEXPECTED, spSyncIn->Connect(spSourceOut, nullptr)) << "connections start at outputs";
 
-    CIfacePtr<IBaseFilter> spOther = MakeSync(SyncConfig(0.0, false, S_OK, 0.0));
-    CIfacePtr<IBaseFilter> spOtherSource = MakeSource(SmallClip(4));
+    CComPtr<IBaseFilter> spOther = MakeSync(SyncConfig(0.0, false, S_OK, 0.0));
+    CComPtr<IBaseFilter> spOtherSource = MakeSource(SmallClip(4));
     CMediaType video;
     ASSERT_EQ(S_OK, BuildPatternMediaType(SmallClip(4), &video));
     EXPECT_EQ(VFW_E_INVALID_DIRECTION, PinOf(spOtherSource, L"Out")->Connect(PinOf(spOther, L"Out"), &video.Get()));
@@ -608,20 +609,20 @@ TEST_F(Chain, StopReleasesAStreamingThreadHeldDownstream)
 
 TEST_F(FilterObjects, ClassFactoryCreatesFiltersAndCountsLocks)
 {
-    CIfacePtr<IClassFactory> spFactory;
+    CComPtr<IClassFactory> spFactory;
     ASSERT_EQ(S_OK, CreateKitClassFactory(CSynchronizer::CreateInstance, IID_IClassFactory,
                                           reinterpret_cast<void**>(&spFactory)));
     EXPECT_EQ(1, LiveObjectCount()) << "the factory counts as an object";
-    CIfacePtr<IBaseFilter> spFilter;
+    CComPtr<IBaseFilter> spFilter;
     ASSERT_EQ(S_OK, spFactory->CreateInstance(nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&spFilter)));
     CLSID clsid = GUID_NULL;
     spFilter->GetClassID(&clsid);
     EXPECT_EQ(CLSID_Meridel, clsid);
 
-    CIfacePtr<IUnknown> spUnk;
+    CComPtr<IUnknown> spUnk;
     EXPECT_EQ(CLASS_E_NOAGGREGATION,
               spFactory->CreateInstance(spFilter, IID_IUnknown, reinterpret_cast<void**>(&spUnk)));
-    EXPECT_EQ(nullptr, spUnk.Get());
+    EXPECT_EQ(nullptr, spUnk.p);
     EXPECT_EQ(E_NOINTERFACE, spFactory->CreateInstance(nullptr, IID_IClassFactory, reinterpret_cast<void**>(&spUnk)));
 
     LONG lLocks = ServerLockCount();

@@ -2,52 +2,23 @@
 
 #include "StandinFilters.h"
 #include "fixtures/FixtureTable.h"
+#include "PersistBytes.h"
 
 HRESULT LoadRecordInto(IUnknown* pObject, const BYTE* pRecord, ULONG cbRecord)
 {
-    CIfacePtr<IPersistStream> spPersist;
-    HRESULT hr = spPersist.QueryFrom(pObject);
-    if (FAILED(hr))
-        return hr;
-    CIfacePtr<IStream> spStream;
-    hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (FAILED(hr))
-        return hr;
-    if (cbRecord)
-    {
-        hr = spStream->Write(pRecord, cbRecord, nullptr);
-        if (FAILED(hr))
-            return hr;
-    }
-    LARGE_INTEGER liZero = {};
-    spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
-    return spPersist->Load(spStream);
+    return LoadFromBytes(pObject, pRecord, cbRecord);
 }
 
 std::vector<BYTE> SaveRecordOf(IUnknown* pObject, BOOL bClearDirty)
 {
     std::vector<BYTE> vec;
-    CIfacePtr<IPersistStream> spPersist;
-    CIfacePtr<IStream> spStream;
-    if (FAILED(spPersist.QueryFrom(pObject)) || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &spStream)))
-        return vec;
-    if (FAILED(spPersist->Save(spStream, bClearDirty)))
-        return vec;
-    ULARGE_INTEGER uliEnd = {};
-    LARGE_INTEGER liZero = {};
-    spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd);
-    vec.resize(static_cast<size_t>(uliEnd.QuadPart));
-    spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
-    ULONG cbRead = 0;
-    if (!vec.empty())
-        spStream->Read(vec.data(), static_cast<ULONG>(vec.size()), &cbRead);
-    vec.resize(cbRead);
+    SaveToBytes(pObject, bClearDirty, &vec);
     return vec;
 }
 
-CIfacePtr<IPin> PinOf(IBaseFilter* pFilter, LPCWSTR pszName)
+CComPtr<IPin> PinOf(IBaseFilter* pFilter, LPCWSTR pszName)
 {
-    CIfacePtr<IPin> spPin;
+    CComPtr<IPin> spPin;
     if (pFilter)
         pFilter->FindPin(pszName, &spPin);
     return spPin;
@@ -55,11 +26,11 @@ CIfacePtr<IPin> PinOf(IBaseFilter* pFilter, LPCWSTR pszName)
 
 bool SameObject(IUnknown* pA, IUnknown* pB)
 {
-    CIfacePtr<IUnknown> spA;
-    CIfacePtr<IUnknown> spB;
-    if (FAILED(spA.QueryFrom(pA)) || FAILED(spB.QueryFrom(pB)))
+    CComPtr<IUnknown> spA;
+    CComPtr<IUnknown> spB;
+    if (FAILED(CComPtr<IUnknown>(pA).QueryInterface(&spA)) || FAILED(CComPtr<IUnknown>(pB).QueryInterface(&spB)))
         return false;
-    return spA.Get() == spB.Get();
+    return spA.p == spB.p;
 }
 
 HRESULT CreateGraph(IGraphBuilder** ppGraph)
@@ -72,16 +43,16 @@ SGraphLoad LoadGraphFile(LPCWSTR pszPath, IGraphBuilder* pGraph)
 {
     const DWORD kMode = STGM_READ | STGM_SHARE_EXCLUSIVE;
     SGraphLoad result;
-    CIfacePtr<IStorage> spStorage;
+    CComPtr<IStorage> spStorage;
     result.m_hrOpen = StgOpenStorage(pszPath, nullptr, kMode, nullptr, 0, &spStorage);
     if (result.m_hrOpen != S_OK)
         return result;
-    CIfacePtr<IStream> spStream;
+    CComPtr<IStream> spStream;
     result.m_hrStream = spStorage->OpenStream(GRAPH_STREAM_NAME_W, nullptr, kMode, 0, &spStream);
     if (result.m_hrStream != S_OK)
         return result;
-    CIfacePtr<IPersistStream> spPersist;
-    result.m_hrLoad = spPersist.QueryFrom(pGraph);
+    CComPtr<IPersistStream> spPersist;
+    result.m_hrLoad = CComPtr<IUnknown>(pGraph).QueryInterface(&spPersist);
     if (SUCCEEDED(result.m_hrLoad))
         result.m_hrLoad = spPersist->Load(spStream);
     return result;
@@ -90,13 +61,12 @@ SGraphLoad LoadGraphFile(LPCWSTR pszPath, IGraphBuilder* pGraph)
 HRESULT FindFilterByClass(IGraphBuilder* pGraph, REFCLSID clsid, IBaseFilter** ppFilter)
 {
     *ppFilter = nullptr;
-    CIfacePtr<IEnumFilters> spEnum;
+    CComPtr<IEnumFilters> spEnum;
     HRESULT hr = pGraph->EnumFilters(&spEnum);
     if (FAILED(hr))
         return hr;
-    CIfacePtr<IBaseFilter> spFilter;
     ULONG cFetched = 0;
-    while (spEnum->Next(1, &spFilter, &cFetched) == S_OK)
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK; spFilter.Release())
     {
         CLSID clsidFilter = GUID_NULL;
         if (SUCCEEDED(spFilter->GetClassID(&clsidFilter)) && clsidFilter == clsid)

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "kit/IfacePtr.h"
+#include "atl/AtlComPtr.h"
 
 // Enters a single-threaded apartment for one scope.
 class CComScope
@@ -27,7 +27,7 @@ HRESULT LoadRecordInto(IUnknown* pObject, const BYTE* pRecord, ULONG cbRecord);
 // What the object's IPersistStream::Save writes; empty on failure.
 std::vector<BYTE> SaveRecordOf(IUnknown* pObject, BOOL bClearDirty = TRUE);
 
-CIfacePtr<IPin> PinOf(IBaseFilter* pFilter, LPCWSTR pszName);
+CComPtr<IPin> PinOf(IBaseFilter* pFilter, LPCWSTR pszName);
 // Whether two interface pointers belong to the same COM object.
 bool SameObject(IUnknown* pA, IUnknown* pB);
 

@@ -65,14 +65,14 @@ TEST_F(FixtureFiles, GraphFilesHoldTheirChainAndSettings)
     for (const SFixture* pFixture : FixturesOfKind(true))
     {
         SCOPED_TRACE(Narrow(pFixture->m_pszName));
-        CIfacePtr<IGraphBuilder> spGraph;
+        CComPtr<IGraphBuilder> spGraph;
         ASSERT_EQ(S_OK, CreateGraph(&spGraph));
         SGraphLoad load = LoadGraphFile(FixturePathOf(pFixture->m_pszName).data(), spGraph);
         ASSERT_EQ(S_OK, load.m_hrOpen);
         ASSERT_EQ(S_OK, load.m_hrStream);
         ASSERT_EQ(S_OK, load.m_hrLoad);
 
-        CIfacePtr<IBaseFilter> spSource;
+        CComPtr<IBaseFilter> spSource;
         ASSERT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_PatternSource, &spSource));
         std::vector<BYTE> vecSource = SaveRecordOf(spSource);
         SPatternConfig source = {};
@@ -82,7 +82,7 @@ TEST_F(FixtureFiles, GraphFilesHoldTheirChainAndSettings)
         EXPECT_EQ(pFixture->m_source.m_lWidth, source.m_lWidth);
         EXPECT_EQ(pFixture->m_source.m_lHeight, source.m_lHeight);
 
-        CIfacePtr<IBaseFilter> spSync;
+        CComPtr<IBaseFilter> spSync;
         EXPECT_EQ(pFixture->m_bSynchronizer ? S_OK : S_FALSE, FindFilterByClass(spGraph, CLSID_Meridel, &spSync));
         if (spSync)
         {
@@ -95,15 +95,15 @@ TEST_F(FixtureFiles, GraphFilesHoldTheirChainAndSettings)
             EXPECT_EQ(pFixture->m_sync.m_dGranularitySeconds, sync.m_dGranularitySeconds);
         }
 
-        CIfacePtr<IBaseFilter> spRenderer;
+        CComPtr<IBaseFilter> spRenderer;
         EXPECT_EQ(pFixture->m_bRenderer ? S_OK : S_FALSE, FindFilterByClass(spGraph, CLSID_VideoRenderer, &spRenderer));
 
         // The source's output is connected to whatever follows it in the chain.
-        CIfacePtr<IPin> spPeer;
+        CComPtr<IPin> spPeer;
         ASSERT_EQ(S_OK, PinOf(spSource, STANDIN_PIN_OUT_W)->ConnectedTo(&spPeer));
         PIN_INFO info = {};
         ASSERT_EQ(S_OK, spPeer->QueryPinInfo(&info));
-        EXPECT_TRUE(SameObject(info.pFilter, spSync ? spSync.Get() : spRenderer.Get()));
+        EXPECT_TRUE(SameObject(info.pFilter, spSync ? spSync.p : spRenderer.p));
         info.pFilter->Release();
     }
 }
@@ -126,13 +126,13 @@ class FixtureControl : public FixtureFiles, public ::testing::WithParamInterface
 TEST_P(FixtureControl, SynchronizerFoundByClassAnswersAsWritten)
 {
     const SControlCase& c = GetParam();
-    CIfacePtr<IGraphBuilder> spGraph;
+    CComPtr<IGraphBuilder> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(&spGraph));
     ASSERT_EQ(S_OK, LoadGraphFile(FixturePathOf(c.m_pszFixture).data(), spGraph).m_hrLoad);
-    CIfacePtr<IBaseFilter> spSync;
+    CComPtr<IBaseFilter> spSync;
     ASSERT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_Meridel, &spSync));
-    CIfacePtr<IMeridel> spMeridel;
-    EXPECT_EQ(c.m_hrQuery, spMeridel.QueryFrom(spSync, IID_IMeridel));
+    CComPtr<IMeridel> spMeridel;
+    EXPECT_EQ(c.m_hrQuery, spSync.QueryInterface(IID_IMeridel, &spMeridel));
     if (!spMeridel)
     {
         EXPECT_NE(S_OK, c.m_hrQuery);
@@ -172,7 +172,7 @@ TEST_F(FixtureFiles, BrokenFilesFailAtTheirOwnStep)
     for (const auto& c : kCases)
     {
         SCOPED_TRACE(Narrow(c.m_pszName));
-        CIfacePtr<IGraphBuilder> spGraph;
+        CComPtr<IGraphBuilder> spGraph;
         ASSERT_EQ(S_OK, CreateGraph(&spGraph));
         SGraphLoad load = LoadGraphFile(FixturePathOf(c.m_pszName).data(), spGraph);
         if (!c.m_bOpens)
@@ -194,17 +194,17 @@ TEST_F(FixtureFiles, BrokenFilesFailAtTheirOwnStep)
 
 TEST_F(FixtureFiles, GraphWithoutRendererRunsAndStopsWithoutAVideoWindow)
 {
-    CIfacePtr<IGraphBuilder> spGraph;
+    CComPtr<IGraphBuilder> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(&spGraph));
     ASSERT_EQ(S_OK, LoadGraphFile(FixturePathOf(L"novideo.grf").data(), spGraph).m_hrLoad);
-    CIfacePtr<IVideoWindow> spWindow;
-    ASSERT_EQ(S_OK, spWindow.QueryFrom(spGraph, IID_IVideoWindow));
+    CComPtr<IVideoWindow> spWindow;
+    ASSERT_EQ(S_OK, spGraph.QueryInterface(IID_IVideoWindow, &spWindow));
     long lWidth = 0;
     EXPECT_LT(spWindow->get_Width(&lWidth), 0) << "no renderer, no video window";
 
     // The synchronizer drops what it cannot pass on, so nothing holds up the stop.
-    CIfacePtr<IMediaControl> spControl;
-    ASSERT_EQ(S_OK, spControl.QueryFrom(spGraph, IID_IMediaControl));
+    CComPtr<IMediaControl> spControl;
+    ASSERT_EQ(S_OK, spGraph.QueryInterface(IID_IMediaControl, &spControl));
     EXPECT_TRUE(SUCCEEDED(spControl->Run()));
     OAFilterState state = State_Stopped;
     EXPECT_EQ(S_OK, spControl->GetState(10000, &state));

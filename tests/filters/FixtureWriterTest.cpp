@@ -171,10 +171,10 @@ TEST(FixtureWriter, WritesEveryFileAndLeavesNoObjectBehind)
     // What the writer saved with its own folders loads like the prefix's copy.
     {
         CComScope com;
-        CIfacePtr<IGraphBuilder> spGraph;
+        CComPtr<IGraphBuilder> spGraph;
         ASSERT_EQ(S_OK, CreateGraph(&spGraph));
         EXPECT_EQ(S_OK, LoadGraphFile((strFixtures + L"\\rounding.grf").c_str(), spGraph).m_hrLoad);
-        CIfacePtr<IBaseFilter> spSync;
+        CComPtr<IBaseFilter> spSync;
         EXPECT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_Meridel, &spSync));
     }
     RemoveTree(strScratch);

@@ -43,12 +43,12 @@ TEST_F(RegisteredFilters, ModuleServesBothClassesAndCountsTheirObjects)
     const CLSID* kClasses[] = {&CLSID_PatternSource, &CLSID_Meridel};
     for (const CLSID* pClsid : kClasses)
     {
-        CIfacePtr<IClassFactory> spFactory;
+        CComPtr<IClassFactory> spFactory;
         ASSERT_EQ(S_OK, pfnGet(*pClsid, IID_IClassFactory, reinterpret_cast<void**>(&spFactory)));
         EXPECT_EQ(S_FALSE, pfnCanUnload());
 
         // Created through the registry, the filter lives in this very copy of the module.
-        CIfacePtr<IBaseFilter> spFilter;
+        CComPtr<IBaseFilter> spFilter;
         ASSERT_EQ(S_OK, CoCreateInstance(*pClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                          reinterpret_cast<void**>(&spFilter)));
         CLSID clsid = GUID_NULL;
@@ -61,9 +61,9 @@ TEST_F(RegisteredFilters, ModuleServesBothClassesAndCountsTheirObjects)
     }
     EXPECT_EQ(S_OK, pfnCanUnload());
 
-    CIfacePtr<IClassFactory> spNone;
+    CComPtr<IClassFactory> spNone;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, pfnGet(IID_IMeridel, IID_IClassFactory, reinterpret_cast<void**>(&spNone)));
-    EXPECT_EQ(nullptr, spNone.Get());
+    EXPECT_EQ(nullptr, spNone.p);
 }
 
 enum EGraphOrigin
@@ -89,7 +89,7 @@ TEST_P(Playback, PlaysToTheEndInAVideoWindowOfTheSourceSize)
     const SFixture* pFixture = FindFixture(c.m_pszFixture);
     ASSERT_NE(nullptr, pFixture);
     {
-        CIfacePtr<IGraphBuilder> spGraph;
+        CComPtr<IGraphBuilder> spGraph;
         ASSERT_EQ(S_OK, CreateGraph(&spGraph));
         if (c.m_eOrigin == eBuiltInCode)
         {
@@ -101,8 +101,8 @@ TEST_P(Playback, PlaysToTheEndInAVideoWindowOfTheSourceSize)
             ASSERT_EQ(S_OK, load.m_hrLoad) << std::hex << load.m_hrOpen << " " << load.m_hrStream;
         }
 
-        CIfacePtr<IBasicVideo> spBasic;
-        ASSERT_EQ(S_OK, spBasic.QueryFrom(spGraph, IID_IBasicVideo));
+        CComPtr<IBasicVideo> spBasic;
+        ASSERT_EQ(S_OK, spGraph.QueryInterface(IID_IBasicVideo, &spBasic));
         long lVideoWidth = 0;
         long lVideoHeight = 0;
         ASSERT_EQ(S_OK, spBasic->GetVideoSize(&lVideoWidth, &lVideoHeight));
@@ -110,8 +110,8 @@ TEST_P(Playback, PlaysToTheEndInAVideoWindowOfTheSourceSize)
         EXPECT_EQ(pFixture->m_source.m_lHeight, lVideoHeight);
 
         // The renderer sizes its window so that the picture fills the client area.
-        CIfacePtr<IVideoWindow> spWindow;
-        ASSERT_EQ(S_OK, spWindow.QueryFrom(spGraph, IID_IVideoWindow));
+        CComPtr<IVideoWindow> spWindow;
+        ASSERT_EQ(S_OK, spGraph.QueryInterface(IID_IVideoWindow, &spWindow));
         long lStyle = 0;
         long lExStyle = 0;
         ASSERT_EQ(S_OK, spWindow->get_WindowStyle(&lStyle));
@@ -125,10 +125,10 @@ TEST_P(Playback, PlaysToTheEndInAVideoWindowOfTheSourceSize)
         EXPECT_EQ(rcExpected.right - rcExpected.left, lWidth);
         EXPECT_EQ(rcExpected.bottom - rcExpected.top, lHeight);
 
-        CIfacePtr<IMediaControl> spControl;
-        ASSERT_EQ(S_OK, spControl.QueryFrom(spGraph, IID_IMediaControl));
-        CIfacePtr<IMediaEvent> spEvent;
-        ASSERT_EQ(S_OK, spEvent.QueryFrom(spGraph, IID_IMediaEvent));
+        CComPtr<IMediaControl> spControl;
+        ASSERT_EQ(S_OK, spGraph.QueryInterface(IID_IMediaControl, &spControl));
+        CComPtr<IMediaEvent> spEvent;
+        ASSERT_EQ(S_OK, spGraph.QueryInterface(IID_IMediaEvent, &spEvent));
         ASSERT_TRUE(SUCCEEDED(spControl->Run()));
         std::vector<long> vecEvents;
         bool bEnded = WaitForGraphEvent(spEvent, EC_COMPLETE, kEndDeadlineMs, &vecEvents);

@@ -3,17 +3,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "ComRef.h"
+#include "GrfGuidText.h"
+#include "PersistBytes.h"
+#include "atl/AtlComPtr.h"
 
 namespace
 {
-std::wstring GuidText(const GUID& guid)
-{
-    wchar_t sz[40] = {};
-    StringFromGUID2(guid, sz, 40);
-    return sz;
-}
-
 std::wstring Hex(const BYTE* pb, size_t cb)
 {
     std::wstring str;
@@ -38,29 +33,21 @@ std::wstring FilterName(IBaseFilter* pFilter)
 
 std::wstring PersistedBytes(IBaseFilter* pFilter)
 {
-    CComRef<IPersistStream> spPersist;
-    if (FAILED(pFilter->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))))
+    std::vector<BYTE> vecBytes;
+    HRESULT hr = SaveToBytes(pFilter, FALSE, &vecBytes);
+    if (hr == E_NOINTERFACE)
         return L"-";
-    CComRef<IStream> spStream;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &spStream)) || FAILED(spPersist->Save(spStream, FALSE)))
+    if (FAILED(hr))
         return L"?";
-    LARGE_INTEGER liZero = {};
-    ULARGE_INTEGER uliEnd = {};
-    HGLOBAL hGlobal = nullptr;
-    if (FAILED(spStream->Seek(liZero, STREAM_SEEK_CUR, &uliEnd)) || FAILED(GetHGlobalFromStream(spStream, &hGlobal)))
-        return L"?";
-    const BYTE* pb = static_cast<const BYTE*>(GlobalLock(hGlobal));
-    std::wstring str = Hex(pb, static_cast<size_t>(uliEnd.QuadPart));
-    GlobalUnlock(hGlobal);
-    return str;
+    return Hex(vecBytes.data(), vecBytes.size());
 }
 
 std::wstring CurrentFile(IBaseFilter* pFilter)
 {
     LPOLESTR pszFile = nullptr;
     AM_MEDIA_TYPE mt = {};
-    CComRef<IFileSourceFilter> spSource;
-    CComRef<IFileSinkFilter> spSink;
+    CComPtr<IFileSourceFilter> spSource;
+    CComPtr<IFileSinkFilter> spSink;
     std::wstring str = L"-";
     if (SUCCEEDED(pFilter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(&spSource))))
         spSource->GetCurFile(&pszFile, &mt);
@@ -93,23 +80,22 @@ std::wstring MediaTypeText(const AM_MEDIA_TYPE& mt)
     wchar_t sz[64];
     swprintf(sz, 64, L"|%d|%d|%lu|", mt.bFixedSizeSamples ? 1 : 0, mt.bTemporalCompression ? 1 : 0,
              static_cast<unsigned long>(mt.lSampleSize));
-    return GuidText(mt.majortype) + L"|" + GuidText(mt.subtype) + sz + GuidText(mt.formattype) + L"|" +
+    return FormatGrfGuid(mt.majortype) + L"|" + FormatGrfGuid(mt.subtype) + sz + FormatGrfGuid(mt.formattype) + L"|" +
            Hex(mt.pbFormat, mt.pbFormat ? mt.cbFormat : 0);
 }
 
-HRESULT ListFilters(IUnknown* pGraph, std::vector<CComRef<IBaseFilter>>& vecFilters)
+HRESULT ListFilters(IUnknown* pGraph, std::vector<CComPtr<IBaseFilter>>& vecFilters)
 {
-    CComRef<IFilterGraph> spGraph;
+    CComPtr<IFilterGraph> spGraph;
     HRESULT hr = pGraph->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spGraph));
     if (FAILED(hr))
         return hr;
-    CComRef<IEnumFilters> spEnum;
+    CComPtr<IEnumFilters> spEnum;
     hr = spGraph->EnumFilters(&spEnum);
     if (FAILED(hr))
         return hr;
-    CComRef<IBaseFilter> spFilter;
     ULONG cFetched = 0;
-    while (spEnum->Next(1, &spFilter, &cFetched) == S_OK)
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK; spFilter.Release())
         vecFilters.push_back(spFilter);
     return S_OK;
 }
@@ -118,7 +104,7 @@ HRESULT ListFilters(IUnknown* pGraph, std::vector<CComRef<IBaseFilter>>& vecFilt
 HRESULT CollectGraphFacts(IUnknown* pGraph, CGraphFacts& facts)
 {
     facts = CGraphFacts();
-    std::vector<CComRef<IBaseFilter>> vecFilters;
+    std::vector<CComPtr<IBaseFilter>> vecFilters;
     HRESULT hr = ListFilters(pGraph, vecFilters);
     if (FAILED(hr))
         return hr;
@@ -126,19 +112,18 @@ HRESULT CollectGraphFacts(IUnknown* pGraph, CGraphFacts& facts)
     {
         CLSID clsid = {};
         pFilter->GetClassID(&clsid);
-        facts.m_setFilters.insert(FilterName(pFilter) + L"|" + GuidText(clsid) + L"|" + CurrentFile(pFilter) + L"|" +
+        facts.m_setFilters.insert(FilterName(pFilter) + L"|" + FormatGrfGuid(clsid) + L"|" + CurrentFile(pFilter) + L"|" +
                                   PersistedBytes(pFilter));
 
-        CComRef<IEnumPins> spPins;
+        CComPtr<IEnumPins> spPins;
         hr = pFilter->EnumPins(&spPins);
         if (FAILED(hr))
             return hr;
-        CComRef<IPin> spPin;
         ULONG cFetched = 0;
-        while (spPins->Next(1, &spPin, &cFetched) == S_OK)
+        for (CComPtr<IPin> spPin; spPins->Next(1, &spPin, &cFetched) == S_OK; spPin.Release())
         {
             PIN_DIRECTION dir = PINDIR_INPUT;
-            CComRef<IPin> spPeer;
+            CComPtr<IPin> spPeer;
             if (FAILED(spPin->QueryDirection(&dir)) || dir != PINDIR_OUTPUT || spPin->ConnectedTo(&spPeer) != S_OK)
                 continue;
             AM_MEDIA_TYPE mt = {};
@@ -157,7 +142,7 @@ HRESULT CollectGraphFacts(IUnknown* pGraph, CGraphFacts& facts)
 std::set<std::wstring> GraphFilterNames(IUnknown* pGraph)
 {
     std::set<std::wstring> setNames;
-    std::vector<CComRef<IBaseFilter>> vecFilters;
+    std::vector<CComPtr<IBaseFilter>> vecFilters;
     if (SUCCEEDED(ListFilters(pGraph, vecFilters)))
     {
         for (IBaseFilter* pFilter : vecFilters)

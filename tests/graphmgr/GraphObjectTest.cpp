@@ -32,16 +32,16 @@ TEST(GraphManagerRegistration, FilterGraphClassIsServedByOurDll)
     EXPECT_EQ("C:\\standins\\grfgraph.dll", Narrow(ReadClassesValue(kKey, nullptr)));
     EXPECT_EQ("Both", Narrow(ReadClassesValue(kKey, L"ThreadingModel")));
 
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
     EXPECT_NE(nullptr, GetModuleHandleW(L"grfgraph.dll"));
 }
 
 TEST(GraphManagerObject, RefusesToBeAggregated)
 {
-    CComRef<IUnknown> spOuter;
+    CComPtr<IUnknown> spOuter;
     ASSERT_EQ(S_OK, CreateGraph(spOuter));
-    CComRef<IUnknown> spInner;
+    CComPtr<IUnknown> spInner;
     EXPECT_EQ(HrText(CLASS_E_NOAGGREGATION),
               HrText(CoCreateInstance(CLSID_FilterGraph, spOuter, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                       reinterpret_cast<void**>(&spInner))));
@@ -64,17 +64,17 @@ class GraphManagerInterfaces : public testing::TestWithParam<CInterfaceCase>
 // to our persistence interface as well as to the system graph's interfaces.
 TEST_P(GraphManagerInterfaces, AnswerAsOneObject)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
-    CComRef<IUnknown> spItf;
+    CComPtr<IUnknown> spItf;
     ASSERT_EQ(S_OK, spGraph->QueryInterface(GetParam().m_iid, reinterpret_cast<void**>(&spItf)));
 
-    CComRef<IUnknown> spIdentity;
+    CComPtr<IUnknown> spIdentity;
     ASSERT_EQ(S_OK, spItf->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&spIdentity)));
-    EXPECT_EQ(spGraph.Get(), spIdentity.Get());
-    CComRef<IPersistStream> spPersist;
+    EXPECT_EQ(spGraph.p, spIdentity.p);
+    CComPtr<IPersistStream> spPersist;
     EXPECT_EQ(S_OK, spItf->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist)));
-    CComRef<IMediaControl> spControl;
+    CComPtr<IMediaControl> spControl;
     EXPECT_EQ(S_OK, spItf->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&spControl)));
 }
 
@@ -95,12 +95,12 @@ INSTANTIATE_TEST_SUITE_P(Table, GraphManagerInterfaces,
 
 TEST(GraphManagerObject, UnknownInterfaceIsRefused)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
-    CComRef<IClassFactory> spFactory;
+    CComPtr<IClassFactory> spFactory;
     EXPECT_EQ(HrText(E_NOINTERFACE),
               HrText(spGraph->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(&spFactory))));
-    EXPECT_EQ(nullptr, spFactory.Get());
+    EXPECT_EQ(nullptr, spFactory.p);
 }
 
 // References taken through the aggregated graph's interfaces count on the one object, and
@@ -112,7 +112,7 @@ TEST(GraphManagerObject, ReferencesCountOnTheOuterObjectAndTheLastReleaseFreesAl
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                      reinterpret_cast<void**>(&pGraph)));
     {
-        CComRef<IBaseFilter> spFilter;
+        CComPtr<IBaseFilter> spFilter;
         ASSERT_EQ(S_OK, AddFilter(pGraph, CLSID_GrfTestFilter, L"Held by the graph", spFilter));
     }
     EXPECT_EQ(lFiltersBefore + 1, GrfTestFilterCount());
@@ -134,9 +134,9 @@ TEST(GraphManagerObject, ReferencesCountOnTheOuterObjectAndTheLastReleaseFreesAl
 // window registered as the tool does.
 TEST(GraphManagerObject, ControlEventsAndVideoWindowWorkOnALoadedGraph)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
-    CComRef<IBaseFilter> spSource, spRenderer;
+    CComPtr<IBaseFilter> spSource, spRenderer;
     ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"Source", spSource));
     ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_VideoRenderer, L"Renderer", spRenderer));
     VIDEOINFOHEADER vih;
@@ -154,17 +154,17 @@ TEST(GraphManagerObject, ControlEventsAndVideoWindowWorkOnALoadedGraph)
     HWND hwnd = CreateWindowExW(0, L"STATIC", L"notify", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, hwnd);
     const UINT kGraphNotify = WM_APP + 1;
-    CComRef<IMediaEventEx> spEvents;
+    CComPtr<IMediaEventEx> spEvents;
     ASSERT_EQ(S_OK, spGraph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&spEvents)));
     ASSERT_EQ(S_OK, spEvents->SetNotifyWindow(reinterpret_cast<OAHWND>(hwnd), kGraphNotify, 0));
 
-    CComRef<IVideoWindow> spVideo;
+    CComPtr<IVideoWindow> spVideo;
     ASSERT_EQ(S_OK, spGraph->QueryInterface(IID_IVideoWindow, reinterpret_cast<void**>(&spVideo)));
     long lWidth = 0;
     EXPECT_EQ(S_OK, spVideo->get_Width(&lWidth));
     EXPECT_GT(lWidth, 0);
 
-    CComRef<IMediaControl> spControl;
+    CComPtr<IMediaControl> spControl;
     ASSERT_EQ(S_OK, spGraph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&spControl)));
     HRESULT hr = spControl->Run();
     EXPECT_TRUE(SUCCEEDED(hr)) << HrText(hr);
@@ -173,7 +173,7 @@ TEST(GraphManagerObject, ControlEventsAndVideoWindowWorkOnALoadedGraph)
     EXPECT_NE(State_Stopped, state);
 
     // An event raised inside the graph reaches the notify window and GetEvent.
-    CComRef<IMediaEventSink> spSink;
+    CComPtr<IMediaEventSink> spSink;
     ASSERT_EQ(S_OK, spGraph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&spSink)));
     const long kUserEvent = EC_USER + 7;
     ASSERT_EQ(S_OK, spSink->Notify(kUserEvent, 11, 22));
@@ -213,12 +213,12 @@ protected:
         ASSERT_EQ(S_OK, CreateGraph(m_spGraph));
         for (const wchar_t* pszName : {L"One", L"Two", L"Three"})
         {
-            CComRef<IBaseFilter> spFilter;
+            CComPtr<IBaseFilter> spFilter;
             ASSERT_EQ(S_OK, AddFilter(m_spGraph, CLSID_GrfTestFilter, pszName, spFilter));
         }
         m_strItem = L"GrfGraphTest " + std::to_wstring(GetCurrentProcessId());
         ASSERT_EQ(S_OK, GetRunningObjectTable(0, &m_spTable));
-        CComRef<IMoniker> spMoniker;
+        CComPtr<IMoniker> spMoniker;
         ASSERT_EQ(S_OK, CreateItemMoniker(L"!", m_strItem.c_str(), &spMoniker));
         ASSERT_EQ(S_OK, m_spTable->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, m_spGraph, spMoniker, &m_dwRegister));
     }
@@ -229,23 +229,23 @@ protected:
             m_spTable->Revoke(m_dwRegister);
     }
 
-    CComRef<IUnknown> m_spGraph;
-    CComRef<IRunningObjectTable> m_spTable;
+    CComPtr<IUnknown> m_spGraph;
+    CComPtr<IRunningObjectTable> m_spTable;
     std::wstring m_strItem;
     DWORD m_dwRegister = 0;
 };
 
 TEST_F(GraphRot, RegisteredGraphIsFoundInProcess)
 {
-    CComRef<IMoniker> spMoniker;
+    CComPtr<IMoniker> spMoniker;
     ASSERT_EQ(S_OK, CreateItemMoniker(L"!", m_strItem.c_str(), &spMoniker));
-    CComRef<IUnknown> spFound;
+    CComPtr<IUnknown> spFound;
     ASSERT_EQ(S_OK, m_spTable->GetObject(spMoniker, &spFound));
-    CComRef<IFilterGraph> spFilterGraph;
-    ASSERT_EQ(S_OK, spFound.QueryInterface(spFilterGraph));
-    CComRef<IUnknown> spIdentity;
-    ASSERT_EQ(S_OK, spFilterGraph.QueryInterface(spIdentity));
-    EXPECT_EQ(m_spGraph.Get(), spIdentity.Get());
+    CComPtr<IFilterGraph> spFilterGraph;
+    ASSERT_EQ(S_OK, spFound.QueryInterface(&spFilterGraph));
+    CComPtr<IUnknown> spIdentity;
+    ASSERT_EQ(S_OK, spFilterGraph.QueryInterface(&spIdentity));
+    EXPECT_EQ(m_spGraph.p, spIdentity.p);
     EXPECT_EQ((std::set<std::wstring>{L"One", L"Two", L"Three"}), GraphFilterNames(spFilterGraph));
 }
 

@@ -21,9 +21,9 @@ namespace
 // A file every prefix has, for the file source to open.
 const wchar_t kSourceFile[] = L"C:\\windows\\win.ini";
 
-CComRef<IPersistStream> PersistOf(IUnknown* pGraph)
+CComPtr<IPersistStream> PersistOf(IUnknown* pGraph)
 {
-    CComRef<IPersistStream> spPersist;
+    CComPtr<IPersistStream> spPersist;
     pGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
     return spPersist;
 }
@@ -33,17 +33,17 @@ CComRef<IPersistStream> PersistOf(IUnknown* pGraph)
 // saved without it; SINK lines are exercised with the test filter.)
 void BuildSystemGraph(IUnknown* pGraph)
 {
-    CComRef<IBaseFilter> spSource, spGrabber, spNull, spWriter;
+    CComPtr<IBaseFilter> spSource, spGrabber, spNull, spWriter;
     ASSERT_EQ(S_OK, AddFilter(pGraph, CLSID_AsyncReader, L"File Source", spSource));
     ASSERT_EQ(S_OK, AddFilter(pGraph, kClsidSampleGrabber, L"Grabber", spGrabber));
     ASSERT_EQ(S_OK, AddFilter(pGraph, kClsidNullRenderer, L"Null Renderer", spNull));
     ASSERT_EQ(S_OK, AddFilter(pGraph, CLSID_FileWriter, L"Writer", spWriter));
 
-    CComRef<IFileSourceFilter> spFileSource;
-    ASSERT_EQ(S_OK, spSource.QueryInterface(spFileSource));
+    CComPtr<IFileSourceFilter> spFileSource;
+    ASSERT_EQ(S_OK, spSource.QueryInterface(&spFileSource));
     ASSERT_EQ(S_OK, spFileSource->Load(kSourceFile, nullptr));
-    CComRef<IFileSinkFilter> spFileSink;
-    ASSERT_EQ(S_OK, spWriter.QueryInterface(spFileSink));
+    CComPtr<IFileSinkFilter> spFileSink;
+    ASSERT_EQ(S_OK, spWriter.QueryInterface(&spFileSink));
     ASSERT_EQ(S_OK, spFileSink->SetFileName(L"C:\\grf test output.avi", nullptr));
 
     AM_MEDIA_TYPE mt = {};
@@ -57,14 +57,14 @@ void BuildSystemGraph(IUnknown* pGraph)
 // has a target file and is the graph's clock.
 void BuildTestFilterGraph(IUnknown* pGraph)
 {
-    CComRef<IBaseFilter> spSource, spMiddle, spRenderer;
+    CComPtr<IBaseFilter> spSource, spMiddle, spRenderer;
     ASSERT_EQ(S_OK, AddFilter(pGraph, CLSID_GrfTestFilter, L"Test Source", spSource));
     ASSERT_EQ(S_OK, AddFilter(pGraph, CLSID_GrfTestFilter, L"Middle", spMiddle));
     ASSERT_EQ(S_OK, AddFilter(pGraph, CLSID_VideoRenderer, L"Video Renderer", spRenderer));
     ASSERT_EQ(S_OK, SetTestFilterConfig(spSource, TrickyBytes(41)));
     ASSERT_EQ(S_OK, SetTestFilterConfig(spMiddle, TrickyBytes(6)));
-    CComRef<IFileSinkFilter> spSink;
-    ASSERT_EQ(S_OK, spMiddle.QueryInterface(spSink));
+    CComPtr<IFileSinkFilter> spSink;
+    ASSERT_EQ(S_OK, spMiddle.QueryInterface(&spSink));
     ASSERT_EQ(S_OK, spSink->SetFileName(L"D:\\captures\\out file.avi", nullptr));
 
     VIDEOINFOHEADER vih;
@@ -74,23 +74,23 @@ void BuildTestFilterGraph(IUnknown* pGraph)
     vih.AvgTimePerFrame = 333333;
     ASSERT_EQ(S_OK, ConnectPins(pGraph, spMiddle, L"Out", spRenderer, L"Input", &mt));
 
-    CComRef<IMediaFilter> spMediaFilter;
+    CComPtr<IMediaFilter> spMediaFilter;
     ASSERT_EQ(S_OK, pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter)));
-    CComRef<IReferenceClock> spClock;
-    ASSERT_EQ(S_OK, spMiddle.QueryInterface(spClock));
+    CComPtr<IReferenceClock> spClock;
+    ASSERT_EQ(S_OK, spMiddle.QueryInterface(&spClock));
     ASSERT_EQ(S_OK, spMediaFilter->SetSyncSource(spClock));
 }
 
 std::wstring SyncSourceName(IUnknown* pGraph)
 {
-    CComRef<IMediaFilter> spMediaFilter;
-    CComRef<IReferenceClock> spClock;
+    CComPtr<IMediaFilter> spMediaFilter;
+    CComPtr<IReferenceClock> spClock;
     if (FAILED(pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter))) ||
         FAILED(spMediaFilter->GetSyncSource(&spClock)) || !spClock)
         return L"(none)";
-    CComRef<IBaseFilter> spFilter;
+    CComPtr<IBaseFilter> spFilter;
     FILTER_INFO info = {};
-    if (FAILED(spClock.QueryInterface(spFilter)) || FAILED(spFilter->QueryFilterInfo(&info)))
+    if (FAILED(spClock.QueryInterface(&spFilter)) || FAILED(spFilter->QueryFilterInfo(&info)))
         return L"(not a filter)";
     if (info.pGraph)
         info.pGraph->Release();
@@ -115,7 +115,7 @@ class GraphRoundTrip : public testing::TestWithParam<CRoundTripCase>
 TEST_P(GraphRoundTrip, LoadedGraphEqualsSavedGraph)
 {
     const CRoundTripCase& c = GetParam();
-    CComRef<IUnknown> spOriginal;
+    CComPtr<IUnknown> spOriginal;
     ASSERT_EQ(S_OK, CreateGraph(spOriginal));
     c.m_build(spOriginal);
     if (HasFatalFailure())
@@ -127,7 +127,7 @@ TEST_P(GraphRoundTrip, LoadedGraphEqualsSavedGraph)
     ASSERT_EQ(S_OK, PersistOf(spOriginal)->GetSizeMax(&uliMax));
     EXPECT_GE(uliMax.QuadPart, vecText.size());
 
-    CComRef<IUnknown> spLoaded;
+    CComPtr<IUnknown> spLoaded;
     ASSERT_EQ(S_OK, CreateGraph(spLoaded));
     ASSERT_EQ(HrText(S_OK), HrText(LoadGraph(spLoaded, vecText)));
 
@@ -153,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Table, GraphRoundTrip,
 
 TEST(GraphPersistence, TestFilterGraphKeepsItsClockAndDistinctFormats)
 {
-    CComRef<IUnknown> spOriginal, spLoaded;
+    CComPtr<IUnknown> spOriginal, spLoaded;
     ASSERT_EQ(S_OK, CreateGraph(spOriginal));
     BuildTestFilterGraph(spOriginal);
     if (HasFatalFailure())
@@ -174,7 +174,7 @@ TEST(GraphPersistence, TestFilterGraphKeepsItsClockAndDistinctFormats)
 
 TEST(GraphPersistence, GetClassIdNamesTheFilterGraphClass)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
     CLSID clsid = {};
     ASSERT_EQ(S_OK, PersistOf(spGraph)->GetClassID(&clsid));
@@ -183,12 +183,12 @@ TEST(GraphPersistence, GetClassIdNamesTheFilterGraphClass)
 
 TEST(GraphPersistence, IsDirtyFollowsChangesSavesAndLoads)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
-    CComRef<IPersistStream> spPersist = PersistOf(spGraph);
+    CComPtr<IPersistStream> spPersist = PersistOf(spGraph);
     EXPECT_EQ(S_FALSE, spPersist->IsDirty()) << "a new, empty graph";
 
-    CComRef<IBaseFilter> spFilter;
+    CComPtr<IBaseFilter> spFilter;
     ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"F", spFilter));
     EXPECT_EQ(S_OK, spPersist->IsDirty()) << "after adding a filter";
 
@@ -201,7 +201,7 @@ TEST(GraphPersistence, IsDirtyFollowsChangesSavesAndLoads)
     ASSERT_EQ(S_OK, SetTestFilterConfig(spFilter, {1, 2, 3}));
     EXPECT_EQ(S_OK, spPersist->IsDirty()) << "after a filter's own data changed";
 
-    CComRef<IUnknown> spLoaded;
+    CComPtr<IUnknown> spLoaded;
     ASSERT_EQ(S_OK, CreateGraph(spLoaded));
     ASSERT_EQ(S_OK, LoadGraph(spLoaded, vecText));
     EXPECT_EQ(S_FALSE, PersistOf(spLoaded)->IsDirty()) << "right after a load";
@@ -209,7 +209,7 @@ TEST(GraphPersistence, IsDirtyFollowsChangesSavesAndLoads)
 
 TEST(GraphPersistence, GetSizeMaxCoversWhatSaveWrites)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
     BuildTestFilterGraph(spGraph);
     if (HasFatalFailure())
@@ -224,7 +224,7 @@ TEST(GraphPersistence, GetSizeMaxCoversWhatSaveWrites)
 
 TEST(GraphPersistence, LoadLeavesTheStreamRightAfterTheGraph)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
     BuildTestFilterGraph(spGraph);
     if (HasFatalFailure())
@@ -232,9 +232,9 @@ TEST(GraphPersistence, LoadLeavesTheStreamRightAfterTheGraph)
     std::vector<BYTE> vecText;
     ASSERT_EQ(S_OK, SaveGraph(spGraph, vecText));
 
-    CComRef<IStream> spStream;
+    CComPtr<IStream> spStream;
     ASSERT_EQ(S_OK, StreamOnBytes(vecText + Text(L"\r\ntrailing data of someone else"), spStream));
-    CComRef<IUnknown> spLoaded;
+    CComPtr<IUnknown> spLoaded;
     ASSERT_EQ(S_OK, CreateGraph(spLoaded));
     ASSERT_EQ(S_OK, PersistOf(spLoaded)->Load(spStream));
     LARGE_INTEGER liZero = {};
@@ -247,7 +247,7 @@ TEST(GraphPersistence, LoadLeavesTheStreamRightAfterTheGraph)
 // its "ActiveMovieGraph" stream handed to Load.
 TEST(GraphPersistence, LoadsFromTheGraphStreamOfACompoundFile)
 {
-    CComRef<IUnknown> spOriginal;
+    CComPtr<IUnknown> spOriginal;
     ASSERT_EQ(S_OK, CreateGraph(spOriginal));
     BuildSystemGraph(spOriginal);
     if (HasFatalFailure())
@@ -257,21 +257,21 @@ TEST(GraphPersistence, LoadsFromTheGraphStreamOfACompoundFile)
     ASSERT_NE(0u, GetTempPathW(MAX_PATH, szDir));
     ASSERT_NE(0u, GetTempFileNameW(szDir, L"grf", 0, szFile));
     {
-        CComRef<IStorage> spStorage;
+        CComPtr<IStorage> spStorage;
         ASSERT_EQ(S_OK, StgCreateDocfile(szFile, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &spStorage));
-        CComRef<IStream> spStream;
+        CComPtr<IStream> spStream;
         ASSERT_EQ(S_OK, spStorage->CreateStream(L"ActiveMovieGraph", STGM_WRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE,
                                                 0, 0, &spStream));
         ASSERT_EQ(S_OK, PersistOf(spOriginal)->Save(spStream, TRUE));
         ASSERT_EQ(S_OK, spStorage->Commit(STGC_DEFAULT));
     }
 
-    CComRef<IUnknown> spLoaded;
+    CComPtr<IUnknown> spLoaded;
     ASSERT_EQ(S_OK, CreateGraph(spLoaded));
     {
-        CComRef<IStorage> spStorage;
+        CComPtr<IStorage> spStorage;
         ASSERT_EQ(S_OK, StgOpenStorage(szFile, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &spStorage));
-        CComRef<IStream> spStream;
+        CComPtr<IStream> spStream;
         ASSERT_EQ(S_OK, spStorage->OpenStream(L"ActiveMovieGraph", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &spStream));
         EXPECT_EQ(S_OK, PersistOf(spLoaded)->Load(spStream));
     }
@@ -300,7 +300,7 @@ class GraphLoadRejects : public testing::TestWithParam<CBadTextCase>
 
 TEST_P(GraphLoadRejects, MalformedTextFailsAndBuildsNothing)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
     EXPECT_EQ(HrText(GetParam().m_hrExpected), HrText(LoadGraph(spGraph, GetParam().m_vecText)));
     EXPECT_TRUE(GraphFilterNames(spGraph).empty());
@@ -387,7 +387,7 @@ TEST_P(GraphBuildFailure, ReturnsTheFailingCallsCodeAndKeepsWhatWasBuilt)
     const CBuildFailureCase& c = GetParam();
     std::vector<BYTE> vecText;
     ASSERT_EQ(S_OK, WriteGrfText(c.m_make(), vecText));
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
 
     EXPECT_EQ(HrText(c.m_hrExpected), HrText(LoadGraph(spGraph, vecText)));
@@ -495,9 +495,9 @@ INSTANTIATE_TEST_SUITE_P(
 // refuses the same link.
 TEST(GraphPersistence, ConnectDirectRefusesTheLinkThatClosesACycle)
 {
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
-    CComRef<IBaseFilter> spA, spB, spC;
+    CComPtr<IBaseFilter> spA, spB, spC;
     ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"A", spA));
     ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"B", spB));
     ASSERT_EQ(S_OK, AddFilter(spGraph, CLSID_GrfTestFilter, L"C", spC));
@@ -528,7 +528,7 @@ TEST(GraphPersistence, LongChainLoadsWholeAndRoundTrips)
     }
     std::vector<BYTE> vecText;
     ASSERT_EQ(S_OK, WriteGrfText(DescGraph(vecFilters, vecLinks), vecText));
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
     ASSERT_EQ(S_OK, LoadGraph(spGraph, vecText));
     CGraphFacts facts;
@@ -537,7 +537,7 @@ TEST(GraphPersistence, LongChainLoadsWholeAndRoundTrips)
     EXPECT_EQ(kFilters - 1, facts.m_setLinks.size());
     EXPECT_EQ(S_FALSE, PersistOf(spGraph)->IsDirty());
 
-    CComRef<IUnknown> spReloaded;
+    CComPtr<IUnknown> spReloaded;
     std::vector<BYTE> vecSaved;
     ASSERT_EQ(S_OK, SaveGraph(spGraph, vecSaved));
     ASSERT_EQ(S_OK, CreateGraph(spReloaded));
@@ -556,7 +556,7 @@ TEST(GraphPersistence, ClockByClassIsCreatedAndSet)
     graph.m_clock.m_clsid = CLSID_SystemClock;
     std::vector<BYTE> vecText;
     ASSERT_EQ(S_OK, WriteGrfText(graph, vecText));
-    CComRef<IUnknown> spGraph;
+    CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
     ASSERT_EQ(S_OK, LoadGraph(spGraph, vecText));
     EXPECT_EQ(L"(not a filter)", SyncSourceName(spGraph));

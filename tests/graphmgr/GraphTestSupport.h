@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ComRef.h"
+#include "atl/AtlComPtr.h"
 #include "TestText.h"
 
 // System filters the tests build graphs from (not declared in the mingw headers).
@@ -18,13 +18,13 @@ inline constexpr GUID kClsidSampleGrabber = {0xC1F400A0, 0x3F08, 0x11D3, {0x9F, 
 inline constexpr GUID kClsidUnregistered = {0x0DDBA11, 0x1234, 0x4321, {0x80, 0x00, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}};
 
 // A new graph from CoCreateInstance(CLSID_FilterGraph), as its controlling IUnknown.
-HRESULT CreateGraph(CComRef<IUnknown>& spGraph);
+HRESULT CreateGraph(CComPtr<IUnknown>& spGraph);
 
 // Creates a filter, adds it to the graph under pszName.
-HRESULT AddFilter(IUnknown* pGraph, const GUID& clsid, const wchar_t* pszName, CComRef<IBaseFilter>& spFilter);
+HRESULT AddFilter(IUnknown* pGraph, const GUID& clsid, const wchar_t* pszName, CComPtr<IBaseFilter>& spFilter);
 
 // A filter's pin by its QueryPinInfo name.
-HRESULT FindPinByName(IBaseFilter* pFilter, const wchar_t* pszName, CComRef<IPin>& spPin);
+HRESULT FindPinByName(IBaseFilter* pFilter, const wchar_t* pszName, CComPtr<IPin>& spPin);
 
 HRESULT ConnectPins(IUnknown* pGraph, IBaseFilter* pOut, const wchar_t* pszOut, IBaseFilter* pIn,
                     const wchar_t* pszIn, const AM_MEDIA_TYPE* pmt);
@@ -36,6 +36,6 @@ HRESULT SetTestFilterConfig(IBaseFilter* pFilter, const std::vector<BYTE>& vecCo
 HRESULT SaveGraph(IUnknown* pGraph, std::vector<BYTE>& vecText, BOOL fClearDirty = TRUE);
 
 // A fresh stream holding the bytes, positioned at its start.
-HRESULT StreamOnBytes(const std::vector<BYTE>& vecBytes, CComRef<IStream>& spStream);
+HRESULT StreamOnBytes(const std::vector<BYTE>& vecBytes, CComPtr<IStream>& spStream);
 
 HRESULT LoadGraph(IUnknown* pGraph, const std::vector<BYTE>& vecText);

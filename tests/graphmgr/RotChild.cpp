@@ -2,37 +2,36 @@
 
 #include <dshow.h>
 
-#include "ComRef.h"
+#include "atl/AtlComPtr.h"
 
 namespace
 {
 int InspectGraph(const wchar_t* pszItem)
 {
-    CComRef<IRunningObjectTable> spTable;
+    CComPtr<IRunningObjectTable> spTable;
     if (FAILED(GetRunningObjectTable(0, &spTable)))
         return eRotChildNoTable;
-    CComRef<IMoniker> spMoniker;
+    CComPtr<IMoniker> spMoniker;
     if (FAILED(CreateItemMoniker(L"!", pszItem, &spMoniker)))
         return eRotChildNoMoniker;
-    CComRef<IUnknown> spObject;
+    CComPtr<IUnknown> spObject;
     if (FAILED(spTable->GetObject(spMoniker, &spObject)))
         return eRotChildNotRegistered;
 
-    CComRef<IFilterGraph> spGraph;
+    CComPtr<IFilterGraph> spGraph;
     if (FAILED(spObject->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spGraph))))
         return eRotChildNoFilterGraph;
-    CComRef<IEnumFilters> spEnum;
+    CComPtr<IEnumFilters> spEnum;
     if (FAILED(spGraph->EnumFilters(&spEnum)))
         return eRotChildNoEnum;
     int nFilters = 0;
-    CComRef<IBaseFilter> spFilter;
     ULONG cFetched = 0;  // a remote enumerator needs somewhere to put the count
-    while (spEnum->Next(1, &spFilter, &cFetched) == S_OK && cFetched == 1)
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK && cFetched == 1; spFilter.Release())
         ++nFilters;
 
     // Answered by the outer object itself, not the aggregated graph: proves that the
     // object marshalled across is ours as a whole.
-    CComRef<IPersistStream> spPersist;
+    CComPtr<IPersistStream> spPersist;
     if (FAILED(spObject->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))))
         return eRotChildNoPersist;
     CLSID clsid = {};

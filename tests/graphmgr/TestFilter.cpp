@@ -3,240 +3,93 @@
 #include <algorithm>
 #include <new>
 
-#include "TestPin.h"
+#include <string>
+
+#include "kit/KitClassFactory.h"
+#include "kit/KitFilter.h"
+#include "kit/KitPins.h"
 
 namespace
 {
 LONG g_lFilters = 0;
 
-class CTestEnumPins final : public IEnumPins
+// Offers the test video type and takes whatever it is given; it never delivers a sample.
+class CTestOutPin final : public CKitOutputPin
 {
 public:
-    CTestEnumPins(IBaseFilter* pFilter, IPin* pOut, IPin* pIn, ULONG nPos) : m_pFilter(pFilter), m_nPos(nPos)
-    {
-        m_apPins[0] = pOut;
-        m_apPins[1] = pIn;
-        m_pFilter->AddRef();
-    }
-    ~CTestEnumPins() { m_pFilter->Release(); }
-    CTestEnumPins(const CTestEnumPins&) = delete;
-    CTestEnumPins& operator=(const CTestEnumPins&) = delete;
+    explicit CTestOutPin(CKitFilter* pFilter) : CKitOutputPin(pFilter, L"Out") { SetId(L"pin-out"); }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE&) override { return S_OK; }
+    HRESULT GetMediaType(int iIndex, CMediaType* pmt) override
     {
-        if (!ppv)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumPins))
-        {
-            *ppv = static_cast<IEnumPins*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG lRef = InterlockedDecrement(&m_lRef);
-        if (lRef == 0)
-            delete this;
-        return static_cast<ULONG>(lRef);
+        if (iIndex != 0)
+            return VFW_S_NO_MORE_ITEMS;
+        VIDEOINFOHEADER vih;
+        return pmt->Set(GrfTestVideoType(&vih));
     }
 
-    STDMETHODIMP Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched) override
+protected:
+    void GetBufferNeeds(long* pcBuffers, long* pcbBuffer) override
     {
-        if (!ppPins)
-            return E_POINTER;
-        ULONG cFetched = 0;
-        while (cFetched < cPins && m_nPos < kPins)
-        {
-            ppPins[cFetched] = m_apPins[m_nPos++];
-            ppPins[cFetched]->AddRef();
-            ++cFetched;
-        }
-        if (pcFetched)
-            *pcFetched = cFetched;
-        return cFetched == cPins ? S_OK : S_FALSE;
+        *pcBuffers = 1;
+        *pcbBuffer = ConnectedType().Get().lSampleSize > 0 ? static_cast<long>(ConnectedType().Get().lSampleSize) : 1;
     }
-    STDMETHODIMP Skip(ULONG cPins) override
-    {
-        m_nPos = (m_nPos + cPins > kPins) ? kPins : m_nPos + cPins;
-        return m_nPos < kPins ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Reset() override
-    {
-        m_nPos = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumPins** ppEnum) override
-    {
-        if (!ppEnum)
-            return E_POINTER;
-        *ppEnum = new (std::nothrow) CTestEnumPins(m_pFilter, m_apPins[0], m_apPins[1], m_nPos);
-        return *ppEnum ? S_OK : E_OUTOFMEMORY;
-    }
-
-private:
-    static const ULONG kPins = 2;
-    LONG m_lRef = 1;
-    IBaseFilter* m_pFilter;
-    IPin* m_apPins[kPins];
-    ULONG m_nPos;
 };
 
-class CTestFilter final : public IBaseFilter, public IPersistStream, public IReferenceClock, public IFileSinkFilter
+// Takes every type but the refused subtype; what it receives is dropped.
+class CTestInPin final : public CKitInputPin
 {
 public:
-    CTestFilter()
-        : m_outPin(this, PINDIR_OUTPUT, L"Out", L"pin-out"), m_inPin(this, PINDIR_INPUT, L"In", L"pin-in")
+    explicit CTestInPin(CKitFilter* pFilter) : CKitInputPin(pFilter, L"In") { SetId(L"pin-in"); }
+
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override
+    {
+        return IsEqualGUID(mt.subtype, MEDIASUBTYPE_GrfTestRefused) ? VFW_E_TYPE_NOT_ACCEPTED : S_OK;
+    }
+    HRESULT GetMediaType(int, CMediaType*) override { return VFW_S_NO_MORE_ITEMS; }
+
+protected:
+    HRESULT OnReceive(IMediaSample*) override { return S_OK; }
+};
+
+// The kit's filter with the interfaces the graph manager's tests need. Its persisted form
+// is a count and that many bytes, not the kit's fixed-size record (CKitPersistFilter):
+// the tests store data of any length, and a short count must fail the load.
+class CTestFilter final : public CKitFilter, public IPersistStream, public IReferenceClock, public IFileSinkFilter
+{
+public:
+    CTestFilter() : CKitFilter(CLSID_GrfTestFilter), m_outPin(this), m_inPin(this)
     {
         InterlockedIncrement(&g_lFilters);
     }
-    ~CTestFilter()
-    {
-        if (m_pClock)
-            m_pClock->Release();
-        InterlockedDecrement(&g_lFilters);
-    }
-    CTestFilter(const CTestFilter&) = delete;
-    CTestFilter& operator=(const CTestFilter&) = delete;
+    ~CTestFilter() override { InterlockedDecrement(&g_lFilters); }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return CKitFilter::QueryInterface(riid, ppv); }
+    STDMETHODIMP_(ULONG) AddRef() override { return CKitFilter::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return CKitFilter::Release(); }
+    STDMETHODIMP GetClassID(CLSID* pClassID) override { return CKitFilter::GetClassID(pClassID); }
+
+    int GetPinCount() override { return 2; }
+    CKitPin* GetPin(int iIndex) override
     {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBaseFilter) ||
-            IsEqualIID(riid, IID_IMediaFilter) || IsEqualIID(riid, IID_IPersist))
-            *ppv = static_cast<IBaseFilter*>(this);
-        else if (IsEqualIID(riid, IID_IPersistStream))
-            *ppv = static_cast<IPersistStream*>(this);
-        else if (IsEqualIID(riid, IID_IReferenceClock))
-            *ppv = static_cast<IReferenceClock*>(this);
-        else if (IsEqualIID(riid, IID_IFileSinkFilter))
-            *ppv = static_cast<IFileSinkFilter*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG lRef = InterlockedDecrement(&m_lRef);
-        if (lRef == 0)
-            delete this;
-        return static_cast<ULONG>(lRef);
+        return iIndex == 0 ? static_cast<CKitPin*>(&m_outPin) : static_cast<CKitPin*>(&m_inPin);
     }
 
-    // IPersist (shared by IBaseFilter and IPersistStream)
-    STDMETHODIMP GetClassID(CLSID* pClassID) override
-    {
-        if (!pClassID)
-            return E_POINTER;
-        *pClassID = CLSID_GrfTestFilter;
-        return S_OK;
-    }
-
-    // IMediaFilter
-    STDMETHODIMP Stop() override
-    {
-        m_state = State_Stopped;
-        return S_OK;
-    }
-    STDMETHODIMP Pause() override
-    {
-        m_state = State_Paused;
-        return S_OK;
-    }
-    STDMETHODIMP Run(REFERENCE_TIME tStart) override
-    {
-        (void)tStart;
-        m_state = State_Running;
-        return S_OK;
-    }
-    STDMETHODIMP GetState(DWORD dwMilliSecsTimeout, FILTER_STATE* pState) override
-    {
-        (void)dwMilliSecsTimeout;
-        if (!pState)
-            return E_POINTER;
-        *pState = m_state;
-        return S_OK;
-    }
+    // The graph may hand us our own clock; holding it would keep us alive forever.
     STDMETHODIMP SetSyncSource(IReferenceClock* pClock) override
     {
-        // The graph may hand us our own clock; holding it would keep us alive forever.
-        if (pClock)
-            pClock->AddRef();
-        if (m_pClock)
-            m_pClock->Release();
-        m_pClock = pClock;
-        if (IsOwnClock(m_pClock))
-        {
-            m_pClock->Release();
-            m_pClock = nullptr;
-            m_bOwnClock = true;
-        }
-        else
-        {
-            m_bOwnClock = false;
-        }
-        return S_OK;
+        m_bOwnClock = IsOwnClock(pClock);
+        return CKitFilter::SetSyncSource(m_bOwnClock ? nullptr : pClock);
     }
     STDMETHODIMP GetSyncSource(IReferenceClock** ppClock) override
     {
+        if (!m_bOwnClock)
+            return CKitFilter::GetSyncSource(ppClock);
         if (!ppClock)
             return E_POINTER;
-        *ppClock = m_bOwnClock ? static_cast<IReferenceClock*>(this) : m_pClock;
-        if (*ppClock)
-            (*ppClock)->AddRef();
+        *ppClock = static_cast<IReferenceClock*>(this);
+        AddRef();
         return S_OK;
-    }
-
-    // IBaseFilter
-    STDMETHODIMP EnumPins(IEnumPins** ppEnum) override
-    {
-        if (!ppEnum)
-            return E_POINTER;
-        *ppEnum = new (std::nothrow) CTestEnumPins(this, &m_outPin, &m_inPin, 0);
-        return *ppEnum ? S_OK : E_OUTOFMEMORY;
-    }
-    STDMETHODIMP FindPin(LPCWSTR pszId, IPin** ppPin) override
-    {
-        if (!pszId || !ppPin)
-            return E_POINTER;
-        *ppPin = nullptr;
-        if (m_outPin.Id() == pszId)
-            *ppPin = &m_outPin;
-        else if (m_inPin.Id() == pszId)
-            *ppPin = &m_inPin;
-        else
-            return VFW_E_NOT_FOUND;
-        (*ppPin)->AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP QueryFilterInfo(FILTER_INFO* pInfo) override
-    {
-        if (!pInfo)
-            return E_POINTER;
-        lstrcpynW(pInfo->achName, m_strName.c_str(), MAX_FILTER_NAME);
-        pInfo->pGraph = m_pGraph;
-        if (m_pGraph)
-            m_pGraph->AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pszName) override
-    {
-        m_pGraph = pGraph;  // not counted: the graph owns its filters
-        m_strName = pszName ? pszName : L"";
-        return S_OK;
-    }
-    STDMETHODIMP QueryVendorInfo(LPWSTR* pVendorInfo) override
-    {
-        if (pVendorInfo)
-            *pVendorInfo = nullptr;
-        return E_NOTIMPL;
     }
 
     // IPersistStream
@@ -329,6 +182,21 @@ public:
         return S_OK;
     }
 
+protected:
+    HRESULT QueryExtra(REFIID riid, void** ppv) override
+    {
+        if (IsEqualIID(riid, IID_IPersistStream))
+            *ppv = static_cast<IPersistStream*>(this);
+        else if (IsEqualIID(riid, IID_IReferenceClock))
+            *ppv = static_cast<IReferenceClock*>(this);
+        else if (IsEqualIID(riid, IID_IFileSinkFilter))
+            *ppv = static_cast<IFileSinkFilter*>(this);
+        else
+            return CKitFilter::QueryExtra(riid, ppv);
+        AddRef();
+        return S_OK;
+    }
+
 private:
     bool IsOwnClock(IReferenceClock* pClock)
     {
@@ -342,59 +210,32 @@ private:
         return bOwn;
     }
 
-    LONG m_lRef = 1;
-    CTestPin m_outPin;
-    CTestPin m_inPin;
-    IFilterGraph* m_pGraph = nullptr;
-    std::wstring m_strName;
-    FILTER_STATE m_state = State_Stopped;
-    IReferenceClock* m_pClock = nullptr;
+    CTestOutPin m_outPin;
+    CTestInPin m_inPin;
     bool m_bOwnClock = false;
     std::vector<BYTE> m_vecConfig;
     bool m_bDirty = false;
     std::wstring m_strFile;
 };
 
-class CTestFilterFactory final : public IClassFactory
+HRESULT CreateTestFilter(REFIID riid, void** ppv)
 {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory))
-        {
-            *ppv = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (pUnkOuter)
-            return CLASS_E_NOAGGREGATION;
-        CTestFilter* pFilter = new (std::nothrow) CTestFilter();
-        if (!pFilter)
-            return E_OUTOFMEMORY;
-        HRESULT hr = pFilter->QueryInterface(riid, ppv);
-        pFilter->Release();
-        return hr;
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
-
-CTestFilterFactory g_factory;
+    CTestFilter* pFilter = new (std::nothrow) CTestFilter();
+    if (!pFilter)
+        return E_OUTOFMEMORY;
+    HRESULT hr = pFilter->QueryInterface(riid, ppv);
+    pFilter->Release();
+    return hr;
+}
 }  // namespace
 
 HRESULT RegisterGrfTestFilter(DWORD* pdwCookie)
 {
-    return CoRegisterClassObject(CLSID_GrfTestFilter, &g_factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, pdwCookie);
+    CComPtr<IClassFactory> spFactory;
+    HRESULT hr = CreateKitClassFactory(CreateTestFilter, IID_IClassFactory, reinterpret_cast<void**>(&spFactory));
+    if (FAILED(hr))
+        return hr;
+    return CoRegisterClassObject(CLSID_GrfTestFilter, spFactory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, pdwCookie);
 }
 
 void RevokeGrfTestFilter(DWORD dwCookie)

@@ -1,4 +1,5 @@
-// A filter for exercising the graph manager: one output pin and one input pin, a few
+// A filter for exercising the graph manager, made from the stand-in filters' kit (CKitFilter
+// and its pins): one output pin and one input pin, a few
 // persisted bytes of its own (IPersistStream), a reference clock, and a target file name
 // (IFileSinkFilter; no file is ever written). It is registered
 // for this process only (CoRegisterClassObject), so the graph manager creates it by class

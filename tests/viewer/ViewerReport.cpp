@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "MessagePump.h"
+#include "ReportLines.h"
 
 CViewerReport::CViewerReport()
 {
@@ -24,23 +25,8 @@ CViewerReport::~CViewerReport()
 std::vector<std::wstring> CViewerReport::Lines() const
 {
     std::vector<std::wstring> rgLines;
-    HANDLE hFile = ::CreateFileW(m_strPath.c_str(), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return rgLines;
-    std::string strBytes;
-    char rgch[4096];
-    DWORD cbRead = 0;
-    while (::ReadFile(hFile, rgch, sizeof(rgch), &cbRead, nullptr) && cbRead > 0)
-        strBytes.append(rgch, cbRead);
-    ::CloseHandle(hFile);
-
-    // Only lines with their end: a line being written is not complete yet.
-    size_t iStart = 0;
-    for (size_t iEnd = strBytes.find("\r\n"); iEnd != std::string::npos; iEnd = strBytes.find("\r\n", iStart))
+    for (const std::string& strLine : ReadReportLines(m_strPath))
     {
-        const std::string strLine = strBytes.substr(iStart, iEnd - iStart);
         std::wstring strWide;
         if (!strLine.empty())
         {
@@ -50,7 +36,6 @@ std::vector<std::wstring> CViewerReport::Lines() const
             ::MultiByteToWideChar(CP_UTF8, 0, strLine.data(), static_cast<int>(strLine.size()), &strWide[0], cch);
         }
         rgLines.push_back(strWide);
-        iStart = iEnd + 2;
     }
     return rgLines;
 }

@@ -2,14 +2,14 @@
 
 #include <cstdint>
 
-#include "ComHolder.h"
+#include "atl/AtlComPtr.h"
 
 CTestGraph::~CTestGraph()
 {
     if (m_dwCookie)
     {
-        CComHolder<IRunningObjectTable> spTable;
-        if (SUCCEEDED(GetRunningObjectTable(0, spTable.Receive())))
+        CComPtr<IRunningObjectTable> spTable;
+        if (SUCCEEDED(GetRunningObjectTable(0, &spTable)))
             spTable->Revoke(m_dwCookie);
     }
     if (m_pGraph)
@@ -29,25 +29,25 @@ HRESULT CTestGraph::Create(const std::vector<std::wstring>& rgFilterNames)
         return hr;
     for (const std::wstring& strName : rgFilterNames)
     {
-        CComHolder<IBaseFilter> spFilter;
+        CComPtr<IBaseFilter> spFilter;
         hr = CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                              reinterpret_cast<void**>(spFilter.Receive()));
+                              reinterpret_cast<void**>(&spFilter));
         if (FAILED(hr))
             return hr;
-        hr = m_pGraph->AddFilter(spFilter.Get(), strName.c_str());
+        hr = m_pGraph->AddFilter(spFilter.p, strName.c_str());
         if (FAILED(hr))
             return hr;
     }
 
-    CComHolder<IRunningObjectTable> spTable;
-    hr = GetRunningObjectTable(0, spTable.Receive());
+    CComPtr<IRunningObjectTable> spTable;
+    hr = GetRunningObjectTable(0, &spTable);
     if (FAILED(hr))
         return hr;
     wchar_t szItem[64] = {};
     wsprintfW(szItem, L"FilterGraph %08x pid %08x", GraphNumber(), GetCurrentProcessId());
-    CComHolder<IMoniker> spMoniker;
-    hr = CreateItemMoniker(L"!", szItem, spMoniker.Receive());
+    CComPtr<IMoniker> spMoniker;
+    hr = CreateItemMoniker(L"!", szItem, &spMoniker);
     if (FAILED(hr))
         return hr;
-    return spTable->Register(0, m_pGraph, spMoniker.Get(), &m_dwCookie);
+    return spTable->Register(0, m_pGraph, spMoniker.p, &m_dwCookie);
 }

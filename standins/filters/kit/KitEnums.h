@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "IfacePtr.h"
+#include "atl/AtlComPtr.h"
 #include "LiveObjects.h"
 #include "MediaType.h"
 
@@ -31,7 +31,7 @@ private:
 
     volatile LONG m_lRef;
     CKitFilter* m_pFilter;
-    CIfacePtr<IBaseFilter> m_spFilterRef;
+    CComPtr<IBaseFilter> m_spFilterRef;
     int m_iPosition;
 };
 

@@ -154,7 +154,7 @@ STDMETHODIMP CKitFilter::FindPin(LPCWSTR pszId, IPin** ppPin)
     for (int i = 0; i < GetPinCount(); ++i)
     {
         CKitPin* pPin = GetPin(i);
-        if (lstrcmpW(pPin->Name(), pszId) == 0)
+        if (lstrcmpW(pPin->Id(), pszId) == 0)
         {
             pPin->AddRef();
             *ppPin = pPin;
@@ -199,8 +199,8 @@ HRESULT CKitFilter::NotifyEvent(long lCode, LONG_PTR lParam1, LONG_PTR lParam2)
     IFilterGraph* pGraph = m_pGraph;
     if (!pGraph)
         return S_FALSE;
-    CIfacePtr<IMediaEventSink> spSink;
-    HRESULT hr = spSink.QueryFrom(pGraph);
+    CComPtr<IMediaEventSink> spSink;
+    HRESULT hr = CComPtr<IUnknown>(pGraph).QueryInterface(&spSink);
     if (FAILED(hr))
         return hr;
     return spSink->Notify(lCode, lParam1, lParam2);

@@ -4,7 +4,7 @@
 
 #include <dshow.h>
 
-#include "IfacePtr.h"
+#include "atl/AtlComPtr.h"
 #include "LiveObjects.h"
 
 class CKitPin;
@@ -59,7 +59,7 @@ private:
     CRITICAL_SECTION m_csFilter;
     volatile FILTER_STATE m_state;
     REFERENCE_TIME m_tStart;
-    CIfacePtr<IReferenceClock> m_spClock;
+    CComPtr<IReferenceClock> m_spClock;
     // Not a counted reference: the graph owns its filters, not the other way round.
     IFilterGraph* m_pGraph;
     WCHAR m_szName[MAX_FILTER_NAME];

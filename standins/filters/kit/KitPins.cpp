@@ -41,6 +41,7 @@ CKitPin::CKitPin(CKitFilter* pFilter, LPCWSTR pszName, PIN_DIRECTION dir)
     : m_pFilter(pFilter), m_dir(dir)
 {
     lstrcpynW(m_szName, pszName, MAX_PIN_NAME);
+    lstrcpynW(m_szId, pszName, MAX_PIN_NAME);
 }
 
 CKitPin::~CKitPin() = default;
@@ -134,11 +135,11 @@ STDMETHODIMP CKitPin::QueryId(LPWSTR* ppszId)
 {
     if (!ppszId)
         return E_POINTER;
-    size_t cb = (lstrlenW(m_szName) + 1) * sizeof(WCHAR);
+    size_t cb = (lstrlenW(m_szId) + 1) * sizeof(WCHAR);
     *ppszId = static_cast<LPWSTR>(CoTaskMemAlloc(cb));
     if (!*ppszId)
         return E_OUTOFMEMORY;
-    CopyMemory(*ppszId, m_szName, cb);
+    CopyMemory(*ppszId, m_szId, cb);
     return S_OK;
 }
 
@@ -200,7 +201,7 @@ STDMETHODIMP CKitOutputPin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt)
         if (PartialTypeMatches(pmt, mt.Get()) && SUCCEEDED(TryConnect(pReceivePin, mt.Get())))
             return S_OK;
     }
-    CIfacePtr<IEnumMediaTypes> spEnum;
+    CComPtr<IEnumMediaTypes> spEnum;
     if (SUCCEEDED(pReceivePin->EnumMediaTypes(&spEnum)))
     {
         AM_MEDIA_TYPE* pmtPeer = nullptr;
@@ -248,7 +249,8 @@ HRESULT CKitOutputPin::TryConnect(IPin* pReceivePin, const AM_MEDIA_TYPE& mt)
 
 HRESULT CKitOutputPin::DecideAllocator()
 {
-    HRESULT hr = m_spMemInput.QueryFrom(m_spPeer);
+    m_spMemInput.Release();
+    HRESULT hr = m_spPeer.QueryInterface(&m_spMemInput);
     if (FAILED(hr))
         return VFW_E_NO_TRANSPORT;
 
@@ -256,7 +258,7 @@ HRESULT CKitOutputPin::DecideAllocator()
     m_spMemInput->GetAllocatorRequirements(&request);
 
     // The downstream pin's allocator is preferred; our own memory allocator otherwise.
-    CIfacePtr<IMemAllocator> spAllocator;
+    CComPtr<IMemAllocator> spAllocator;
     if (SUCCEEDED(m_spMemInput->GetAllocator(&spAllocator)) && spAllocator)
     {
         hr = SetupAllocator(spAllocator, request);

@@ -4,7 +4,7 @@
 
 #include <dshow.h>
 
-#include "IfacePtr.h"
+#include "atl/AtlComPtr.h"
 #include "LiveObjects.h"
 #include "MediaType.h"
 
@@ -35,7 +35,9 @@ public:
     STDMETHODIMP QueryInternalConnections(IPin** ppPins, ULONG* pnPins) override;
 
     LPCWSTR Name() const { return m_szName; }
-    bool IsConnected() const { return m_spPeer.Get() != nullptr; }
+    // What QueryId answers and FindPin matches: the name, unless the subclass sets another.
+    LPCWSTR Id() const { return m_szId; }
+    bool IsConnected() const { return m_spPeer.p != nullptr; }
     const CMediaType& ConnectedType() const { return m_mt; }
     CKitFilter* Filter() const { return m_pFilter; }
 
@@ -50,11 +52,13 @@ public:
 protected:
     virtual void OnDisconnect() {}
     void ClearConnection();
+    void SetId(LPCWSTR pszId) { lstrcpynW(m_szId, pszId, MAX_PIN_NAME); }
 
     CKitFilter* m_pFilter;
     WCHAR m_szName[MAX_PIN_NAME];
+    WCHAR m_szId[MAX_PIN_NAME];
     PIN_DIRECTION m_dir;
-    CIfacePtr<IPin> m_spPeer;
+    CComPtr<IPin> m_spPeer;
     CMediaType m_mt;
 };
 
@@ -91,8 +95,8 @@ private:
     HRESULT DecideAllocator();
     HRESULT SetupAllocator(IMemAllocator* pAllocator, const ALLOCATOR_PROPERTIES& request);
 
-    CIfacePtr<IMemInputPin> m_spMemInput;
-    CIfacePtr<IMemAllocator> m_spAllocator;
+    CComPtr<IMemInputPin> m_spMemInput;
+    CComPtr<IMemAllocator> m_spAllocator;
 };
 
 class CKitInputPin : public CKitPin, public IMemInputPin
@@ -134,6 +138,6 @@ protected:
     void OnDisconnect() override;
 
 private:
-    CIfacePtr<IMemAllocator> m_spAllocator;
+    CComPtr<IMemAllocator> m_spAllocator;
     volatile bool m_bFlushing;
 };

@@ -37,6 +37,9 @@ void PackPatternConfig(const SPatternConfig& config, BYTE* pRecord)
     writer.PutLong(config.m_lHeight);
 }
 
+// The synchronizer's record (SyncConfig.cpp) is read and written in the same steps, but
+// the steps are its fields: each record has its own layout, version and range checks.
+// What the two have in common, the little-endian codec and its bounds, is ByteCodec.
 HRESULT UnpackPatternConfig(const BYTE* pRecord, ULONG cbRecord, SPatternConfig* pConfig)
 {
     if (!pRecord || !pConfig)

@@ -100,7 +100,7 @@ void CPatternOutPin::Stream()
 HRESULT CPatternOutPin::DeliverFrame(DWORD dwFrame)
 {
     const SPatternConfig& config = m_streamConfig;
-    CIfacePtr<IMediaSample> spSample;
+    CComPtr<IMediaSample> spSample;
     HRESULT hr = GetDeliveryBuffer(&spSample);
     if (FAILED(hr))
         return hr;

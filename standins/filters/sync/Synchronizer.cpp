@@ -109,7 +109,7 @@ HRESULT CSyncOutPin::PassOn(IMediaSample* pSample)
     // Nothing downstream: the samples end here.
     if (!IsConnected())
         return S_OK;
-    CIfacePtr<IMediaSample> spOut;
+    CComPtr<IMediaSample> spOut;
     HRESULT hr = GetDeliveryBuffer(&spOut);
     if (FAILED(hr))
         return hr;

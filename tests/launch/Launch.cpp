@@ -87,8 +87,8 @@ void CLaunch::End()
     m_bExited = true;
 }
 
-void PressEscape(HWND hWndFocus)
+void PressKey(HWND hWndFocus, WORD vk)
 {
-    ::PostMessageW(hWndFocus, WM_KEYDOWN, VK_ESCAPE, 1);
-    ::PostMessageW(hWndFocus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    ::PostMessageW(hWndFocus, WM_KEYDOWN, vk, 1);
+    ::PostMessageW(hWndFocus, WM_KEYUP, vk, 0xC0000001);
 }

@@ -1,6 +1,8 @@
-// One program started for a measurement: no debugger attached (that would slow every
+// Starting a program and waiting for it, shared by the benchmark and the test driver.
+// CLaunch starts a program for a measurement: no debugger attached (that would slow every
 // DLL load it makes), its dialog and windows found by polling every millisecond, so that
-// the tool and its reference are timed the same way.
+// the tool and its reference are timed the same way. The test driver starts its programs
+// under the debug API instead (it collects their trace lines) but waits the same way.
 #pragma once
 
 #include <windows.h>
@@ -10,9 +12,10 @@
 // Generous: the machine is shared and a Wine process can be slow to come up.
 const DWORD LAUNCH_TIMEOUT_MS = 30000;
 
-// Polls `pred` about once a millisecond until it is true or the deadline passes.
+// Polls `pred` until it is true or the deadline passes: about once a millisecond by default,
+// as a measurement needs; the tests, which time nothing, poll less often.
 template <class Pred>
-bool PollUntil(Pred pred, DWORD dwTimeoutMs = LAUNCH_TIMEOUT_MS)
+bool PollUntil(Pred pred, DWORD dwTimeoutMs = LAUNCH_TIMEOUT_MS, DWORD dwIntervalMs = 1)
 {
     DWORD dwStart = ::GetTickCount();
     for (;;)
@@ -21,7 +24,7 @@ bool PollUntil(Pred pred, DWORD dwTimeoutMs = LAUNCH_TIMEOUT_MS)
             return true;
         if (::GetTickCount() - dwStart > dwTimeoutMs)
             return false;
-        ::Sleep(1);
+        ::Sleep(dwIntervalMs);
     }
 }
 
@@ -56,5 +59,5 @@ private:
     bool m_bExited;
 };
 
-// Esc as a user presses it, to the dialog's focused first control.
-void PressEscape(HWND hWndFocus);
+// A key as a user presses it (down and up), to the window that has the focus.
+void PressKey(HWND hWndFocus, WORD vk);
