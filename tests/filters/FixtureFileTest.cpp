@@ -38,6 +38,27 @@ std::vector<const SFixture*> FixturesOfKind(bool bGraphs)
     return vec;
 }
 
+// The standard renderers name their pins as they like: their first pin of the direction.
+HRESULT FirstPinOf(IBaseFilter* pFilter, PIN_DIRECTION dirWanted, IPin** ppPin)
+{
+    CIfacePtr<IEnumPins> spEnum;
+    HRESULT hr = pFilter->EnumPins(&spEnum);
+    if (FAILED(hr))
+        return hr;
+    CIfacePtr<IPin> spPin;
+    ULONG cFetched = 0;
+    while (spEnum->Next(1, &spPin, &cFetched) == S_OK)
+    {
+        PIN_DIRECTION dir = PINDIR_INPUT;
+        if (SUCCEEDED(spPin->QueryDirection(&dir)) && dir == dirWanted)
+        {
+            *ppPin = spPin.Detach();
+            return S_OK;
+        }
+    }
+    return VFW_E_NOT_FOUND;
+}
+
 std::string Narrow(LPCWSTR psz)
 {
     std::string str;
@@ -72,15 +93,20 @@ TEST_F(FixtureFiles, GraphFilesHoldTheirChainAndSettings)
         ASSERT_EQ(S_OK, load.m_hrStream);
         ASSERT_EQ(S_OK, load.m_hrLoad);
 
+        // A user's graph: the clip read by File Source (Async), split by the AVI Splitter.
         CIfacePtr<IBaseFilter> spSource;
-        ASSERT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_PatternSource, &spSource));
-        std::vector<BYTE> vecSource = SaveRecordOf(spSource);
-        SPatternConfig source = {};
-        ASSERT_EQ(S_OK, UnpackPatternConfig(vecSource.data(), static_cast<ULONG>(vecSource.size()), &source));
-        EXPECT_EQ(pFixture->m_source.m_dwFrameCount, source.m_dwFrameCount);
-        EXPECT_EQ(pFixture->m_source.m_dwFramesPerSecond, source.m_dwFramesPerSecond);
-        EXPECT_EQ(pFixture->m_source.m_lWidth, source.m_lWidth);
-        EXPECT_EQ(pFixture->m_source.m_lHeight, source.m_lHeight);
+        ASSERT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_AsyncReader, &spSource));
+        CIfacePtr<IFileSourceFilter> spFile;
+        ASSERT_EQ(S_OK, spFile.QueryFrom(spSource, IID_IFileSourceFilter));
+        LPOLESTR pszFile = nullptr;
+        AM_MEDIA_TYPE mtFile = {};
+        ASSERT_EQ(S_OK, spFile->GetCurFile(&pszFile, &mtFile));
+        EXPECT_EQ(0, lstrcmpiW(pFixture->m_pClip->m_pszPath, pszFile)) << Narrow(pszFile);
+        CoTaskMemFree(pszFile);
+        if (mtFile.pbFormat)
+            CoTaskMemFree(mtFile.pbFormat);
+        CIfacePtr<IBaseFilter> spSplitter;
+        EXPECT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_AviSplitter, &spSplitter));
 
         CIfacePtr<IBaseFilter> spSync;
         EXPECT_EQ(pFixture->m_bSynchronizer ? S_OK : S_FALSE, FindFilterByClass(spGraph, CLSID_Meridel, &spSync));
@@ -97,13 +123,25 @@ TEST_F(FixtureFiles, GraphFilesHoldTheirChainAndSettings)
 
         CIfacePtr<IBaseFilter> spRenderer;
         EXPECT_EQ(pFixture->m_bRenderer ? S_OK : S_FALSE, FindFilterByClass(spGraph, CLSID_VideoRenderer, &spRenderer));
+        CIfacePtr<IBaseFilter> spSound;
+        ASSERT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_DSoundRender, &spSound));
+        CIfacePtr<IBaseFilter> spTap;
+        EXPECT_EQ(pFixture->m_bTaps ? S_OK : S_FALSE, FindFilterByClass(spGraph, CLSID_SampleTap, &spTap));
 
-        // The source's output is connected to whatever follows it in the chain.
+        // The sound reaches its renderer from the synchronizer's audio output (through the
+        // tap in the measuring graph), or straight from the splitter.
+        CIfacePtr<IPin> spSoundIn;
+        ASSERT_EQ(S_OK, FirstPinOf(spSound, PINDIR_INPUT, &spSoundIn));
         CIfacePtr<IPin> spPeer;
-        ASSERT_EQ(S_OK, PinOf(spSource, STANDIN_PIN_OUT_W)->ConnectedTo(&spPeer));
+        ASSERT_EQ(S_OK, spSoundIn->ConnectedTo(&spPeer));
         PIN_INFO info = {};
         ASSERT_EQ(S_OK, spPeer->QueryPinInfo(&info));
-        EXPECT_TRUE(SameObject(info.pFilter, spSync ? spSync.Get() : spRenderer.Get()));
+        IBaseFilter* pExpected = spTap ? spTap.Get() : spSync ? spSync.Get() : spSplitter.Get();
+        EXPECT_TRUE(SameObject(info.pFilter, pExpected));
+        if (spSync && !spTap)
+        {
+            EXPECT_STREQ(STANDIN_PIN_AUDIO_OUT_W, info.achName);
+        }
         info.pFilter->Release();
     }
 }
