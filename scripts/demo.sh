@@ -54,8 +54,10 @@ wait "$walk_pid" || walk_ok=
 kill "$rec_pid" 2>/dev/null || true
 wait "$rec_pid" 2>/dev/null || true
 [ -n "$walk_ok" ] || { echo "walk-through failed; screenshots so far are in $shots"; exit 1; }
-sox "$shots/sound.wav" -n remix 1 spectrogram -x 900 -y 300 -z 60 \
-    -t "What the demo played (null sink monitor)" -c "" -o "$shots/sound.png"
+# The picture spans the sound itself (leading and trailing silence cut) up to 1 kHz, where
+# the tone is.
+sox "$shots/sound.wav" -n remix 1 silence 1 0.02 1% reverse silence 1 0.02 1% reverse rate 2k \
+    spectrogram -x 900 -y 240 -z 60 -t "What the demo played (null sink monitor)" -c "" -o "$shots/sound.png"
 echo "recording: $shots/sound.wav, its picture: $shots/sound.png"
 "$here/scripts/sound-figures.sh" "$shots/sound.wav" | sed 's/^/recording: /'
 echo "screenshots of each step are in $shots"
