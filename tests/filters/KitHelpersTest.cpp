@@ -134,6 +134,7 @@ TEST(FixtureTable, NamesThePathsTheToolAndItsTestsRelyOn)
         {L"setfail.grf", L"C:\\fixtures\\setfail.grf"},
         {L"rounding.grf", L"C:\\fixtures\\rounding.grf"},
         {L"novideo.grf", L"C:\\fixtures\\novideo.grf"},
+        {L"stress.grf", L"C:\\fixtures\\stress.grf"},
         {L"notcompound.grf", L"C:\\fixtures\\notcompound.grf"},
         {L"nostream.grf", L"C:\\fixtures\\nostream.grf"},
         {L"badstream.grf", L"C:\\fixtures\\badstream.grf"},
