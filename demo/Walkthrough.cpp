@@ -1,7 +1,10 @@
 // Walks the tool through its main job as a user would: build the demo graph, set a
 // duration, play to the end, show the graph in the viewer. At each step it prints
 // "STEP <name>" and waits for a line on its input, so that whoever runs it can take a
-// screenshot of what the user sees at that moment.
+// screenshot of what the user sees at that moment. Buttons are pressed with real input:
+// it prints "CLICK <x> <y>" (screen coordinates) and waits for a line once whoever runs
+// it has clicked there. Posted clicks would give the tool no user input, and a window
+// manager then keeps "The end" behind the video window instead of raising it.
 #include <windows.h>
 
 #include <cstdio>
@@ -108,6 +111,17 @@ HWND FindForeignWindow(DWORD dwToolPid, const wchar_t* pszCaptionPrefix)
     return found.hWnd;
 }
 
+// Has the button clicked by the X server, where the user would click it.
+void RealClick(HWND hWndButton)
+{
+    RECT rc = {};
+    ::GetWindowRect(hWndButton, &rc);
+    std::printf("CLICK %ld %ld\n", (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    std::fflush(stdout);
+    char szLine[64];
+    std::fgets(szLine, sizeof(szLine), stdin);
+}
+
 int Fail(const char* pszWhat)
 {
     std::printf("FAILED %s\n", pszWhat);
@@ -128,7 +142,7 @@ int main()
     WaitUntilToolPainted(tool.ProcessId());
     Step("start");
 
-    driver::Click(::GetDlgItem(hDlg, IDC_BTN_BUILD));
+    RealClick(::GetDlgItem(hDlg, IDC_BTN_BUILD));
     if (!driver::WaitUntil([&] { return driver::IsEnabled(::GetDlgItem(hDlg, IDC_BTN_PLAY)); }))
     {
         driver::MessageBoxInfo box;
@@ -143,7 +157,7 @@ int main()
     WaitUntilToolPainted(tool.ProcessId());
     Step("duration");
 
-    driver::Click(::GetDlgItem(hDlg, IDC_BTN_PLAY));
+    RealClick(::GetDlgItem(hDlg, IDC_BTN_PLAY));
     // Let a second of the clip go by, so that the picture shows it running.
     ::Sleep(1000);
     Step("playing");
@@ -154,7 +168,7 @@ int main()
     Step("the-end");
     driver::DismissMessageBox(box);
 
-    driver::Click(::GetDlgItem(hDlg, IDC_BTN_SHOW));
+    RealClick(::GetDlgItem(hDlg, IDC_BTN_SHOW));
     // The viewer connects on its own; its connect dialog (a window owned by a window of
     // another process) goes away once it has. An error box of the tool would show instead.
     bool bSeenDialog = false;

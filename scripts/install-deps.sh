@@ -2,7 +2,9 @@
 # Installs the Debian packages the build, the tests and the demo need, if any is missing.
 set -euo pipefail
 pkgs="cmake make g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64
-      fonts-wine xvfb xauth imagemagick openbox clang libclang-rt-14-dev"
+      fonts-wine xvfb xauth imagemagick openbox clang libclang-rt-14-dev
+      gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+      pulseaudio pulseaudio-utils sox xdotool"
 pkgs="$pkgs clang-tidy"  # the product's static analysis (scripts/tidy.sh)
 missing=
 for p in $pkgs; do

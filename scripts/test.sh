@@ -11,8 +11,12 @@ build=${BUILD_DIR:-$here/build}
 "$here/scripts/build-clang.sh" "$build/clang"
 "$here/scripts/tidy.sh" "$build/clang"
 
-# A display of our own, so that tests never draw on (or depend on) the user's desktop.
+# A display of our own, so that tests never draw on (or depend on) the user's desktop,
+# and a sound server of our own with a null sink, for the graphs' DirectSound renderer.
+# GStreamer (Wine's splitters, the clip maker) keeps its registry in the build tree.
+export GST_REGISTRY=$build/gstreamer-registry.bin
 source "$here/scripts/xvfb.sh"
+source "$here/scripts/pulse.sh"
 
 cd "$build"
 ctest --output-on-failure --timeout 900

@@ -2,16 +2,18 @@
 # Puts the test filters and their graph files into one prefix:
 #   register.sh BUILD_DIR PREFIX_DIR        (WINEPREFIX exported, pointing at PREFIX_DIR)
 # Installs standinfilters.dll as C:\standins\standinfilters.dll, registers the pattern
-# source and the synchronizer stand-in there, and runs writefixtures.exe, which saves
+# source, the synchronizer stand-in and the measuring tap there, makes the media files
+# the graphs play (standins/media/make-clip.sh), and runs writefixtures.exe, which saves
 # the graph files through the prefix's filter graph manager (it needs an X display for
-# the video renderer). A build without the filters gets a warning and no filters; a
+# the video renderer and a sound server for the DirectSound renderer). A build without the filters gets a warning and no filters; a
 # graph file that cannot be written stops the prefix setup.
 set -euo pipefail
 build_dir=$1
 prefix=$2
 dll="$build_dir/standins/filters/standinfilters.dll"
 writer="$build_dir/standins/filters/writefixtures.exe"
-classes=('{49E15C69-F8F2-43FA-8E78-103ECDC31FE9}' '{30A7CA50-ADC8-42AE-A482-F33468132C52}')
+classes=('{49E15C69-F8F2-43FA-8E78-103ECDC31FE9}' '{30A7CA50-ADC8-42AE-A482-F33468132C52}'
+         '{A3FCAFA4-8DC1-49F5-AF5F-87176616E152}')
 
 if [ ! -f "$dll" ] || [ ! -f "$writer" ]; then
   echo "filters/register.sh: standinfilters.dll or writefixtures.exe not built; no test filters in the prefix" >&2
@@ -44,6 +46,13 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "filters/register.sh: no DISPLAY; the video renderer in the graph files needs an X server" >&2
   exit 1
 fi
+# The clips' places and lengths are those of the fixture table (FixtureTable.cpp).
+demo_dir="$prefix/drive_d/CVS/Dev/Filters/Special/Meridel/Graphs"
+mkdir -p "$prefix/drive_c/fixtures/media" "$demo_dir"
+clip="$(dirname "$0")/../media/make-clip.sh"
+bash "$clip" 0.5 "$prefix/drive_c/fixtures/media/short.avi"
+bash "$clip" 4 "$demo_dir/Pixwell - Meridel.avi"
+
 if ! wine 'C:\standins\writefixtures.exe'; then
   echo "filters/register.sh: writefixtures.exe could not write every graph file" >&2
   exit 1

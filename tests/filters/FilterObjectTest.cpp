@@ -14,6 +14,7 @@
 #include "pattern/PatternDraw.h"
 #include "pattern/PatternSource.h"
 #include "sync/Synchronizer.h"
+#include "tap/SampleTap.h"
 
 namespace
 {
@@ -105,9 +106,9 @@ TEST_P(FilterIdentity, PinsAreListedFoundAndDescribed)
 
     CComPtr<IEnumPins> spEnum;
     ASSERT_EQ(S_OK, spFilter->EnumPins(&spEnum));
-    IPin* rgpPins[4] = {};
+    IPin* rgpPins[5] = {};
     ULONG cFetched = 99;
-    EXPECT_EQ(S_FALSE, spEnum->Next(4, rgpPins, &cFetched));
+    EXPECT_EQ(S_FALSE, spEnum->Next(5, rgpPins, &cFetched));
     ASSERT_EQ(shape.m_vecPins.size(), cFetched);
     for (ULONG i = 0; i < cFetched; ++i)
     {
@@ -219,6 +220,9 @@ INSTANTIATE_TEST_SUITE_P(
     Filters, FilterIdentity,
     ::testing::Values(SFilterShape{"source", CPatternSource::CreateInstance, &CLSID_PatternSource, {{L"Out", PINDIR_OUTPUT}}},
                       SFilterShape{"synchronizer", CSynchronizer::CreateInstance, &CLSID_Meridel,
+                                  {{L"In", PINDIR_INPUT}, {L"Out", PINDIR_OUTPUT},
+                                   {L"Audio In", PINDIR_INPUT}, {L"Audio Out", PINDIR_OUTPUT}}},
+                      SFilterShape{"tap", CSampleTap::CreateInstance, &CLSID_SampleTap,
                                   {{L"In", PINDIR_INPUT}, {L"Out", PINDIR_OUTPUT}}}),
     [](const ::testing::TestParamInfo<SFilterShape>& info) { return std::string(info.param.m_pszWhat); });
 

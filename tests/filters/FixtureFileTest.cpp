@@ -5,6 +5,7 @@
 #include <math.h>
 
 #include "FilterTestSupport.h"
+#include "PinSearch.h"
 #include "StandinFilters.h"
 #include "fixtures/FixtureTable.h"
 #include "graph/IMeridel.h"
@@ -36,6 +37,12 @@ std::vector<const SFixture*> FixturesOfKind(bool bGraphs)
             vec.push_back(&pFixtures[i]);
     }
     return vec;
+}
+
+// The standard renderers name their pins as they like: their first pin of the direction.
+HRESULT FirstPinOf(IBaseFilter* pFilter, PIN_DIRECTION dirWanted, IPin** ppPin)
+{
+    return FindPinByInfo(pFilter, nullptr, &dirWanted, ppPin);
 }
 
 std::string Narrow(LPCWSTR psz)
@@ -72,15 +79,31 @@ TEST_F(FixtureFiles, GraphFilesHoldTheirChainAndSettings)
         ASSERT_EQ(S_OK, load.m_hrStream);
         ASSERT_EQ(S_OK, load.m_hrLoad);
 
+        if (!pFixture->m_pClip)
+        {
+            // Video alone from the pattern source, through the synchronizer to the renderer.
+            CComPtr<IBaseFilter> spPattern;
+            EXPECT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_PatternSource, &spPattern));
+            CComPtr<IBaseFilter> spVideoRenderer;
+            EXPECT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_VideoRenderer, &spVideoRenderer));
+            CComPtr<IBaseFilter> spNoSound;
+            EXPECT_EQ(S_FALSE, FindFilterByClass(spGraph, CLSID_DSoundRender, &spNoSound));
+            continue;
+        }
+        // A user's graph: the clip read by File Source (Async), split by the AVI Splitter.
         CComPtr<IBaseFilter> spSource;
-        ASSERT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_PatternSource, &spSource));
-        std::vector<BYTE> vecSource = SaveRecordOf(spSource);
-        SPatternConfig source = {};
-        ASSERT_EQ(S_OK, UnpackPatternConfig(vecSource.data(), static_cast<ULONG>(vecSource.size()), &source));
-        EXPECT_EQ(pFixture->m_source.m_dwFrameCount, source.m_dwFrameCount);
-        EXPECT_EQ(pFixture->m_source.m_dwFramesPerSecond, source.m_dwFramesPerSecond);
-        EXPECT_EQ(pFixture->m_source.m_lWidth, source.m_lWidth);
-        EXPECT_EQ(pFixture->m_source.m_lHeight, source.m_lHeight);
+        ASSERT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_AsyncReader, &spSource));
+        CComPtr<IFileSourceFilter> spFile;
+        ASSERT_EQ(S_OK, spSource.QueryInterface(IID_IFileSourceFilter, &spFile));
+        LPOLESTR pszFile = nullptr;
+        AM_MEDIA_TYPE mtFile = {};
+        ASSERT_EQ(S_OK, spFile->GetCurFile(&pszFile, &mtFile));
+        EXPECT_EQ(0, lstrcmpiW(pFixture->m_pClip->m_pszPath, pszFile)) << Narrow(pszFile);
+        CoTaskMemFree(pszFile);
+        if (mtFile.pbFormat)
+            CoTaskMemFree(mtFile.pbFormat);
+        CComPtr<IBaseFilter> spSplitter;
+        EXPECT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_AviSplitter, &spSplitter));
 
         CComPtr<IBaseFilter> spSync;
         EXPECT_EQ(pFixture->m_bSynchronizer ? S_OK : S_FALSE, FindFilterByClass(spGraph, CLSID_Meridel, &spSync));
@@ -97,13 +120,25 @@ TEST_F(FixtureFiles, GraphFilesHoldTheirChainAndSettings)
 
         CComPtr<IBaseFilter> spRenderer;
         EXPECT_EQ(pFixture->m_bRenderer ? S_OK : S_FALSE, FindFilterByClass(spGraph, CLSID_VideoRenderer, &spRenderer));
+        CComPtr<IBaseFilter> spSound;
+        ASSERT_EQ(S_OK, FindFilterByClass(spGraph, CLSID_DSoundRender, &spSound));
+        CComPtr<IBaseFilter> spTap;
+        EXPECT_EQ(pFixture->m_bTaps ? S_OK : S_FALSE, FindFilterByClass(spGraph, CLSID_SampleTap, &spTap));
 
-        // The source's output is connected to whatever follows it in the chain.
+        // The sound reaches its renderer from the synchronizer's audio output (through the
+        // tap in the measuring graph), or straight from the splitter.
+        CComPtr<IPin> spSoundIn;
+        ASSERT_EQ(S_OK, FirstPinOf(spSound, PINDIR_INPUT, &spSoundIn));
         CComPtr<IPin> spPeer;
-        ASSERT_EQ(S_OK, PinOf(spSource, STANDIN_PIN_OUT_W)->ConnectedTo(&spPeer));
+        ASSERT_EQ(S_OK, spSoundIn->ConnectedTo(&spPeer));
         PIN_INFO info = {};
         ASSERT_EQ(S_OK, spPeer->QueryPinInfo(&info));
-        EXPECT_TRUE(SameObject(info.pFilter, spSync ? spSync.p : spRenderer.p));
+        IBaseFilter* pExpected = spTap ? spTap.p : spSync ? spSync.p : spSplitter.p;
+        EXPECT_TRUE(SameObject(info.pFilter, pExpected));
+        if (spSync && !spTap)
+        {
+            EXPECT_STREQ(STANDIN_PIN_AUDIO_OUT_W, info.achName);
+        }
         info.pFilter->Release();
     }
 }

@@ -127,12 +127,14 @@ TEST(FixtureTable, NamesThePathsTheToolAndItsTestsRelyOn)
     } kExpected[] = {
         {L"Pixwell - Meridel.GRF", L"D:\\CVS\\Dev\\Filters\\Special\\Meridel\\Graphs\\Pixwell - Meridel.GRF"},
         {L"demo.grf", L"C:\\fixtures\\demo.grf"},
+        {L"measure.grf", L"C:\\fixtures\\measure.grf"},
         {L"short.grf", L"C:\\fixtures\\short.grf"},
         {L"nosync.grf", L"C:\\fixtures\\nosync.grf"},
         {L"refuse.grf", L"C:\\fixtures\\refuse.grf"},
         {L"setfail.grf", L"C:\\fixtures\\setfail.grf"},
         {L"rounding.grf", L"C:\\fixtures\\rounding.grf"},
         {L"novideo.grf", L"C:\\fixtures\\novideo.grf"},
+        {L"stress.grf", L"C:\\fixtures\\stress.grf"},
         {L"notcompound.grf", L"C:\\fixtures\\notcompound.grf"},
         {L"nostream.grf", L"C:\\fixtures\\nostream.grf"},
         {L"badstream.grf", L"C:\\fixtures\\badstream.grf"},
@@ -158,14 +160,25 @@ TEST(FixtureTable, SettingsOfTheSpecialGraphs)
     ASSERT_NE(nullptr, pDemo);
     EXPECT_TRUE(pDemo->m_bSynchronizer && pDemo->m_bRenderer);
     // Long enough to watch (a few seconds) but bounded.
-    double dDemoSeconds = static_cast<double>(pDemo->m_source.m_dwFrameCount) / pDemo->m_source.m_dwFramesPerSecond;
+    double dDemoSeconds = pDemo->m_pClip->m_dwMilliseconds / 1000.0;
     EXPECT_GE(dDemoSeconds, 3.0);
     EXPECT_LE(dDemoSeconds, 6.0);
     EXPECT_EQ(0.0, pDemo->m_sync.m_dDurationSeconds);
 
     const SFixture* pShort = FindFixture(L"short.grf");
     ASSERT_NE(nullptr, pShort);
-    EXPECT_LT(static_cast<double>(pShort->m_source.m_dwFrameCount) / pShort->m_source.m_dwFramesPerSecond, 0.5);
+    EXPECT_LE(pShort->m_pClip->m_dwMilliseconds, 500u);
+    // Every clip's audio comes in chunks longer than any duration the tests set, and the
+    // short one holds at least one.
+    for (const SClip* pClip : {&ShortClip(), &DemoClip()})
+    {
+        EXPECT_GE(pClip->m_dwAudioChunkMs, 500u);
+        EXPECT_GE(pClip->m_dwMilliseconds, pClip->m_dwAudioChunkMs);
+    }
+    const SFixture* pMeasure = FindFixture(L"measure.grf");
+    ASSERT_NE(nullptr, pMeasure);
+    EXPECT_TRUE(pMeasure->m_bTaps && pMeasure->m_bSynchronizer && pMeasure->m_bRenderer);
+    EXPECT_EQ(&DemoClip(), pMeasure->m_pClip);
 
     EXPECT_FALSE(FindFixture(L"nosync.grf")->m_bSynchronizer);
     EXPECT_FALSE(FindFixture(L"novideo.grf")->m_bRenderer);

@@ -28,7 +28,7 @@ protected:
 };
 }
 
-TEST_F(RegisteredFilters, ModuleServesBothClassesAndCountsTheirObjects)
+TEST_F(RegisteredFilters, ModuleServesEveryClassAndCountsItsObjects)
 {
     typedef HRESULT(STDAPICALLTYPE * PFN_GET_CLASS_OBJECT)(REFCLSID, REFIID, void**);
     typedef HRESULT(STDAPICALLTYPE * PFN_CAN_UNLOAD)();
@@ -40,7 +40,7 @@ TEST_F(RegisteredFilters, ModuleServesBothClassesAndCountsTheirObjects)
     ASSERT_NE(nullptr, pfnCanUnload);
     EXPECT_EQ(S_OK, pfnCanUnload());
 
-    const CLSID* kClasses[] = {&CLSID_PatternSource, &CLSID_Meridel};
+    const CLSID* kClasses[] = {&CLSID_PatternSource, &CLSID_Meridel, &CLSID_SampleTap};
     for (const CLSID* pClsid : kClasses)
     {
         CComPtr<IClassFactory> spFactory;
@@ -106,8 +106,8 @@ TEST_P(Playback, PlaysToTheEndInAVideoWindowOfTheSourceSize)
         long lVideoWidth = 0;
         long lVideoHeight = 0;
         ASSERT_EQ(S_OK, spBasic->GetVideoSize(&lVideoWidth, &lVideoHeight));
-        EXPECT_EQ(pFixture->m_source.m_lWidth, lVideoWidth);
-        EXPECT_EQ(pFixture->m_source.m_lHeight, lVideoHeight);
+        EXPECT_EQ(pFixture->m_pClip->m_lWidth, lVideoWidth);
+        EXPECT_EQ(pFixture->m_pClip->m_lHeight, lVideoHeight);
 
         // The renderer sizes its window so that the picture fills the client area.
         CComPtr<IVideoWindow> spWindow;

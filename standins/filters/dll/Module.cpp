@@ -1,4 +1,4 @@
-// Entry points of standinfilters.dll: the class objects of both filters, the unload
+// Entry points of standinfilters.dll: the class objects of the stand-in filters, the unload
 // check and the live-object count for tests.
 #include <windows.h>
 
@@ -8,6 +8,7 @@
 #include "kit/LiveObjects.h"
 #include "pattern/PatternSource.h"
 #include "sync/Synchronizer.h"
+#include "tap/SampleTap.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
 {
@@ -36,6 +37,8 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid
         return CreateKitClassFactory(CPatternSource::CreateInstance, riid, ppv);
     if (rclsid == CLSID_Meridel)
         return CreateKitClassFactory(CSynchronizer::CreateInstance, riid, ppv);
+    if (rclsid == CLSID_SampleTap)
+        return CreateKitClassFactory(CSampleTap::CreateInstance, riid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 

@@ -11,14 +11,21 @@ namespace
 {
 const long kPassBuffers = 2;
 
-// Bytes one sample of the type can need.
+// Bytes one sample of the type can need: the most that the type's size fields or an
+// uncompressed picture of its size call for (a file may understate its image size).
 long SampleBytesFor(const AM_MEDIA_TYPE& mt)
 {
-    if (mt.lSampleSize > 0)
-        return static_cast<long>(mt.lSampleSize);
+    long cb = mt.lSampleSize > 0 ? static_cast<long>(mt.lSampleSize) : 0;
     if (mt.formattype == FORMAT_VideoInfo && mt.cbFormat >= sizeof(VIDEOINFOHEADER) && mt.pbFormat)
-        return static_cast<long>(reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader.biSizeImage);
-    return 0;
+    {
+        const BITMAPINFOHEADER& bmih = reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader;
+        const long cbStride = ((bmih.biWidth * bmih.biBitCount + 31) / 32) * 4;
+        const long cbPicture = cbStride * (bmih.biHeight < 0 ? -bmih.biHeight : bmih.biHeight);
+        const long cbImage = static_cast<long>(bmih.biSizeImage);
+        cb = cbImage > cb ? cbImage : cb;
+        cb = cbPicture > cb ? cbPicture : cb;
+    }
+    return cb;
 }
 }
 
@@ -143,7 +150,8 @@ HRESULT CSyncOutPin::PassOn(IMediaSample* pSample)
 // ---- filter ----
 
 CSynchronizer::CSynchronizer()
-    : CKitPersistFilter(CLSID_Meridel), m_config(DefaultSyncConfig()), m_in(this), m_out(this)
+    : CKitPersistFilter(CLSID_Meridel), m_config(DefaultSyncConfig()), m_in(this), m_out(this),
+      m_audioIn(this), m_audioOut(this)
 {
 }
 
@@ -166,6 +174,8 @@ CKitPin* CSynchronizer::GetPin(int iIndex)
     {
     case 0: return &m_in;
     case 1: return &m_out;
+    case 2: return &m_audioIn;
+    case 3: return &m_audioOut;
     default: return nullptr;
     }
 }
@@ -208,6 +218,12 @@ STDMETHODIMP CSynchronizer::GetMaxAudioSampleDuration(double* pdSeconds)
     CLock lock(FilterLock());
     *pdSeconds = m_config.m_dDurationSeconds;
     return S_OK;
+}
+
+double CSynchronizer::MaxAudioSeconds()
+{
+    CLock lock(FilterLock());
+    return m_config.m_dDurationSeconds;
 }
 
 void CSynchronizer::SaveRecord(BYTE* pRecord)

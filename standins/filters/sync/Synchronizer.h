@@ -1,11 +1,13 @@
-// The synchronizer stand-in: a pass-through video filter ("In" to "Out") of the
-// synchronizer's class that holds the max audio sample duration behind IMeridel. How
-// it answers comes from its persisted record (see SyncConfig.h).
+// The synchronizer stand-in, of the synchronizer's class: video passes from "In" to "Out"
+// as it comes; audio from "Audio In" to "Audio Out" in samples no longer than the max
+// audio sample duration it holds behind IMeridel. How it answers comes from its
+// persisted record (see SyncConfig.h).
 #pragma once
 
 #include "graph/IMeridel.h"
 #include "kit/KitPersistFilter.h"
 #include "kit/KitPins.h"
+#include "SyncAudioPins.h"
 #include "SyncConfig.h"
 
 class CSynchronizer;
@@ -66,11 +68,15 @@ public:
     STDMETHODIMP SetMaxAudioSampleDuration(double dSeconds) override;
     STDMETHODIMP GetMaxAudioSampleDuration(double* pdSeconds) override;
 
-    int GetPinCount() override { return 2; }
+    int GetPinCount() override { return 4; }
     CKitPin* GetPin(int iIndex) override;
 
     CSyncInPin& InPin() { return m_in; }
     CSyncOutPin& OutPin() { return m_out; }
+    CSyncAudioInPin& AudioInPin() { return m_audioIn; }
+    CSyncAudioOutPin& AudioOutPin() { return m_audioOut; }
+    // The duration audio is cut to right now, in seconds (0: as it comes).
+    double MaxAudioSeconds();
 
 protected:
     HRESULT QueryExtra(REFIID riid, void** ppv) override;
@@ -84,4 +90,6 @@ private:
     SSyncConfig m_config;
     CSyncInPin m_in;
     CSyncOutPin m_out;
+    CSyncAudioInPin m_audioIn;
+    CSyncAudioOutPin m_audioOut;
 };

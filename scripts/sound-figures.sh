@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Figures of a recording, as the test of the sound and the demo report them:
+#   sound-figures.sh FILE.wav [GAP_SECONDS]
+# Prints, one per line, "name value" (seconds, or full scale 1.0 for the peak):
+#   peak       the largest absolute sample value
+#   sound      from the first to the last sample that is not silence (above 1% of full
+#              scale), of the first stretch of sound: the stretch ends at a silence longer
+#              than GAP_SECONDS (default 0.5)
+#   silence    the longest silence inside that stretch
+#   recorded   the length of the whole recording
+set -euo pipefail
+wav=$1
+gap=${2:-0.5}
+sox "$wav" -t dat -c 1 - 2>/dev/null | awk -v gap="$gap" '
+  /^;/ { next }
+  {
+    t = $1; v = $2 < 0 ? -$2 : $2
+    if (v > peak) peak = v
+    last_t = t
+    if (v <= 0.01) next
+    if (!started) { started = 1; first = t; prev = t; next }
+    if (ended) next
+    if (t - prev > gap) { ended = 1; next }
+    if (t - prev > longest) longest = t - prev
+    prev = t
+  }
+  END {
+    printf "peak %.3f\n", peak
+    printf "sound %.3f\n", started ? prev - first : 0
+    printf "silence %.3f\n", longest
+    printf "recorded %.3f\n", last_t
+  }'
