@@ -28,34 +28,37 @@ HRESULT StreamOnBytes(const BYTE* pb, ULONG cb, IStream** ppStream)
     return S_OK;
 }
 
-HRESULT LoadFromBytes(IUnknown* pObject, const BYTE* pb, ULONG cb)
+namespace
+{
+HRESULT PersistStreamOf(IUnknown* pObject, IPersistStream** ppPersist)
 {
     if (!pObject)
         return E_POINTER;
+    return pObject->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(ppPersist));
+}
+}
+
+HRESULT LoadFromBytes(IUnknown* pObject, const BYTE* pb, ULONG cb)
+{
     CComPtr<IPersistStream> spPersist;
-    HRESULT hr = pObject->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (FAILED(hr))
-        return hr;
+    HRESULT hr = PersistStreamOf(pObject, &spPersist);
     CComPtr<IStream> spStream;
-    hr = StreamOnBytes(pb, cb, &spStream);
-    if (FAILED(hr))
-        return hr;
-    return spPersist->Load(spStream);
+    if (SUCCEEDED(hr))
+        hr = StreamOnBytes(pb, cb, &spStream);
+    return FAILED(hr) ? hr : spPersist->Load(spStream);
 }
 
 HRESULT SaveToBytes(IUnknown* pObject, BOOL fClearDirty, std::vector<BYTE>* pvecBytes)
 {
-    if (!pObject || !pvecBytes)
+    if (!pvecBytes)
         return E_POINTER;
     CComPtr<IPersistStream> spPersist;
-    HRESULT hr = pObject->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist));
-    if (FAILED(hr))
-        return hr;
+    HRESULT hr = PersistStreamOf(pObject, &spPersist);
     CComPtr<IStream> spStream;
-    hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
-    if (FAILED(hr))
-        return hr;
-    hr = spPersist->Save(spStream, fClearDirty);
+    if (SUCCEEDED(hr))
+        hr = StreamOnBytes(nullptr, 0, &spStream);
+    if (SUCCEEDED(hr))
+        hr = spPersist->Save(spStream, fClearDirty);
     if (FAILED(hr))
         return hr;
 

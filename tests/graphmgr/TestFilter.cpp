@@ -13,11 +13,15 @@ namespace
 {
 LONG g_lFilters = 0;
 
-// Offers the test video type and takes whatever it is given; it never delivers a sample.
+// Offers the test video type and takes whatever it is given. It never delivers a sample,
+// so it agrees on no allocator: a connection costs what the graph manager's own work costs,
+// which is what the graph manager's tests and the loading benchmark look at.
 class CTestOutPin final : public CKitOutputPin
 {
 public:
     explicit CTestOutPin(CKitFilter* pFilter) : CKitOutputPin(pFilter, L"Out") { SetId(L"pin-out"); }
+
+    HRESULT Active() override { return S_OK; }
 
     HRESULT CheckMediaType(const AM_MEDIA_TYPE&) override { return S_OK; }
     HRESULT GetMediaType(int iIndex, CMediaType* pmt) override
@@ -32,8 +36,9 @@ protected:
     void GetBufferNeeds(long* pcBuffers, long* pcbBuffer) override
     {
         *pcBuffers = 1;
-        *pcbBuffer = ConnectedType().Get().lSampleSize > 0 ? static_cast<long>(ConnectedType().Get().lSampleSize) : 1;
+        *pcbBuffer = 1;
     }
+    HRESULT DecideAllocator() override { return S_OK; }
 };
 
 // Takes every type but the refused subtype; what it receives is dropped.

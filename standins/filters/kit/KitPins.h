@@ -88,11 +88,13 @@ public:
 protected:
     // Buffers this pin needs for the connected type.
     virtual void GetBufferNeeds(long* pcBuffers, long* pcbBuffer) = 0;
+    // Agrees on the allocator with the connected input pin, once connected; a pin that
+    // never delivers may skip it (and then must not need one in Active either).
+    virtual HRESULT DecideAllocator();
     void OnDisconnect() override;
 
 private:
     HRESULT TryConnect(IPin* pReceivePin, const AM_MEDIA_TYPE& mt);
-    HRESULT DecideAllocator();
     HRESULT SetupAllocator(IMemAllocator* pAllocator, const ALLOCATOR_PROPERTIES& request);
 
     CComPtr<IMemInputPin> m_spMemInput;

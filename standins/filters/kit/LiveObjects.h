@@ -10,7 +10,8 @@ void SetLiveObjectsModuleName(const char* pszName);
 void LiveObjectCreated();
 void LiveObjectDestroyed();
 LONG LiveObjectCount();
-// Writes "standin <module>: live objects <n>\n" to the debugger output.
+// Writes "standin <module>: live objects <n>\n" to the debugger output, once the module
+// has a name.
 void ReportLiveObjects();
 
 // Server locks taken through IClassFactory::LockServer; they keep the module loaded
