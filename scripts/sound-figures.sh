@@ -7,6 +7,9 @@
 #              scale), of the first stretch of sound: the stretch ends at a silence longer
 #              than GAP_SECONDS (default 0.5)
 #   silence    the longest silence inside that stretch
+#   span       from the first to the last sample that is not silence, in the whole recording
+#   gap1       the longest silence inside that span (between two plays, when there are two)
+#   gap2       the second longest one
 #   recorded   the length of the whole recording
 set -euo pipefail
 wav=$1
@@ -18,7 +21,10 @@ sox "$wav" -t dat -c 1 - 2>/dev/null | awk -v gap="$gap" '
     if (v > peak) peak = v
     last_t = t
     if (v <= 0.01) next
-    if (!started) { started = 1; first = t; prev = t; next }
+    if (!started) { started = 1; first = t; prev = t; all_prev = t; next }
+    d = t - all_prev
+    if (d > gap1) { gap2 = gap1; gap1 = d } else if (d > gap2) gap2 = d
+    all_prev = t
     if (ended) next
     if (t - prev > gap) { ended = 1; next }
     if (t - prev > longest) longest = t - prev
@@ -28,5 +34,8 @@ sox "$wav" -t dat -c 1 - 2>/dev/null | awk -v gap="$gap" '
     printf "peak %.3f\n", peak
     printf "sound %.3f\n", started ? prev - first : 0
     printf "silence %.3f\n", longest
+    printf "span %.3f\n", started ? all_prev - first : 0
+    printf "gap1 %.3f\n", gap1
+    printf "gap2 %.3f\n", gap2
     printf "recorded %.3f\n", last_t
   }'
