@@ -55,6 +55,9 @@ private:
     static bool MatchCookieName(LPCWSTR pszCookieName, IUnknown* pGraph);
 
     DWORD m_dwCookie;
+    // The graph while it is published, for ending its remote connections when the viewer
+    // is let go; owned by the caller, who keeps it until after CloseGraphEdit.
+    IUnknown* m_pPublished;
     PROCESS_INFORMATION m_rgPI;
     HWND m_hWndGraphEdit;
     HWND m_hWndListBox;

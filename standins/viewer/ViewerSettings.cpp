@@ -69,6 +69,9 @@ CViewerSettings::CViewerSettings()
       m_bChildlessPopup(false),
       m_dwListHangMs(0),
       m_bIgnoreQuit(false),
+      m_dwSlowConnectMs(0),
+      m_dwHoldAfterQuitMs(0),
+      m_bEndWithoutRelease(false),
       m_strReportFile(kDefaultReportFile)
 {
 }
@@ -92,6 +95,10 @@ void CViewerSettings::Load(HKEY hRoot, const wchar_t* pszSubKey)
     ReadDword(hKey, L"ListHangMs", &m_dwListHangMs);
     if (ReadDword(hKey, L"IgnoreQuit", &dwValue))
         m_bIgnoreQuit = dwValue != 0;
+    ReadDword(hKey, L"SlowConnectMs", &m_dwSlowConnectMs);
+    ReadDword(hKey, L"HoldAfterQuitMs", &m_dwHoldAfterQuitMs);
+    if (ReadDword(hKey, L"EndWithoutRelease", &dwValue))
+        m_bEndWithoutRelease = dwValue != 0;
 
     std::vector<wchar_t> rgch;
     if (ReadWideData(hKey, L"ExtraEntries", REG_MULTI_SZ, &rgch))

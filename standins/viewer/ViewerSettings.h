@@ -29,6 +29,10 @@ public:
     bool m_bChildlessPopup;    // an owned topmost window without children comes first
     DWORD m_dwListHangMs;      // the first count asked by another program: stops that long
     bool m_bIgnoreQuit;        // WM_QUIT does not end it while its main window is open
+    // Viewers whose remote connection outlives the moment the tool lets them go:
+    DWORD m_dwSlowConnectMs;   // a pause before each call into the tool while connecting
+    DWORD m_dwHoldAfterQuitMs; // keeps what it got of the graph this long after WM_QUIT
+    bool m_bEndWithoutRelease; // keeps what it got and ends without releasing it
     std::vector<std::wstring> m_rgstrExtraEntries;
     std::wstring m_strReportFile;
 };
