@@ -442,6 +442,14 @@ int wmain(int argc, wchar_t** argv)
                     lLiveMaxAbove = std::max(lLiveMaxAbove, lAbove);
                 }
                 showSets.Add(WorkingSetKb(dwPid));
+                // Long runs tell how far they got, in case they are cut short.
+                if (i % 100 == 0)
+                {
+                    std::wprintf(L"show       click %d: working set %zu KB (least of the last 5), %d viewers connected, "
+                                 L"freezes %d, clicks after which more objects were alive %d\n",
+                                 i, showSets.LastFloor(), CountReportLines("connected graph="), nFrozen, nLiveAbove);
+                    std::fflush(stdout);
+                }
             }
         }
         // What became of each viewer: connected; found the graph withdrawn by the next
