@@ -281,10 +281,11 @@ void CConnectDialog::OnOk()
     }
     const SPublishedGraph& graph = m_rgGraphs[static_cast<size_t>(lItemData)];
     std::vector<std::wstring> rgNames;
-    const bool bKeeps = m_pSettings->m_dwHoldAfterQuitMs > 0 || m_pSettings->m_bEndWithoutRelease;
+    const bool bKeeps = m_pSettings->m_dwHoldAfterQuitMs > 0 || m_pSettings->m_dwEndWithoutRelease != 0;
     HRESULT hr = (bKeeps || m_pSettings->m_dwSlowConnectMs > 0)
                      ? ReadRemoteGraph(graph.m_spMoniker.Get(), m_pSettings->m_dwSlowConnectMs,
-                                       bKeeps ? &ViewerHold() : nullptr, m_pLog, &rgNames)
+                                       bKeeps ? &ViewerHold() : nullptr,
+                                       m_pSettings->m_dwEndWithoutRelease != kEndHoldingObjects, m_pLog, &rgNames)
                      : ReadRemoteFilterNames(graph.m_spMoniker.Get(), &rgNames);
     if (SUCCEEDED(hr))
     {

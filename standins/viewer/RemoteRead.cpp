@@ -21,14 +21,15 @@ namespace
             pHold->Keep(pUnknown);
     }
 
-    HRESULT ReadPins(IBaseFilter* pFilter, DWORD dwPauseMs, CRemoteHold* pHold)
+    HRESULT ReadPins(IBaseFilter* pFilter, DWORD dwPauseMs, CRemoteHold* pHold, bool bKeepEnumerators)
     {
         CComPtr<IEnumPins> spEnum;
         BeforeRemoteCall(dwPauseMs);
         HRESULT hr = pFilter->EnumPins(&spEnum);
         if (FAILED(hr))
             return hr;
-        KeepIn(pHold, spEnum);
+        if (bKeepEnumerators)
+            KeepIn(pHold, spEnum);
         for (;;)
         {
             CComPtr<IPin> spPin;
@@ -66,8 +67,8 @@ CRemoteHold& ViewerHold()
     return s_hold;
 }
 
-HRESULT ReadRemoteGraph(IMoniker* pMoniker, DWORD dwPauseMs, CRemoteHold* pHold, const CReportLog* pLog,
-                        std::vector<std::wstring>* prgNames)
+HRESULT ReadRemoteGraph(IMoniker* pMoniker, DWORD dwPauseMs, CRemoteHold* pHold, bool bKeepEnumerators,
+                        const CReportLog* pLog, std::vector<std::wstring>* prgNames)
 {
     if (!pMoniker || !prgNames)
         return E_POINTER;
@@ -98,7 +99,8 @@ HRESULT ReadRemoteGraph(IMoniker* pMoniker, DWORD dwPauseMs, CRemoteHold* pHold,
     hr = spGraph->EnumFilters(&spEnum);
     if (FAILED(hr))
         return hr;
-    KeepIn(pHold, spEnum);
+    if (bKeepEnumerators)
+        KeepIn(pHold, spEnum);
 
     for (;;)
     {
@@ -116,7 +118,7 @@ HRESULT ReadRemoteGraph(IMoniker* pMoniker, DWORD dwPauseMs, CRemoteHold* pHold,
             info.pGraph->Release();
         prgNames->push_back(info.achName);
         KeepIn(pHold, spFilter);
-        hr = ReadPins(spFilter, dwPauseMs, pHold);
+        hr = ReadPins(spFilter, dwPauseMs, pHold, bKeepEnumerators);
         if (FAILED(hr))
             return hr;
     }
@@ -135,7 +137,7 @@ void EndRemoteHold(const CViewerSettings& settings, const CReportLog& log)
     if (hold.Count() == 0)
         return;
     wchar_t szLine[48] = {};
-    if (settings.m_bEndWithoutRelease)
+    if (settings.m_dwEndWithoutRelease != 0)
     {
         swprintf(szLine, 48, L"ended-holding %u", static_cast<unsigned>(hold.Count()));
         log.Append(szLine);

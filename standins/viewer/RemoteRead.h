@@ -32,9 +32,10 @@ CRemoteHold& ViewerHold();
 
 // Binds the moniker through the table and reads the names of the graph's filters, and
 // enumerates each filter's pins. dwPauseMs passes before every call that goes to the
-// publishing process; pHold (may be null) keeps every object obtained on the way.
-HRESULT ReadRemoteGraph(IMoniker* pMoniker, DWORD dwPauseMs, CRemoteHold* pHold, const CReportLog* pLog,
-                        std::vector<std::wstring>* prgNames);
+// publishing process; pHold (may be null) keeps every object obtained on the way, the
+// enumerators only when bKeepEnumerators.
+HRESULT ReadRemoteGraph(IMoniker* pMoniker, DWORD dwPauseMs, CRemoteHold* pHold, bool bKeepEnumerators,
+                        const CReportLog* pLog, std::vector<std::wstring>* prgNames);
 
 // Once the message loop has ended: what was kept is released now, after the configured
 // wait (while the tool has long let this viewer go), or never, when the viewer ends

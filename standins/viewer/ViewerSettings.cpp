@@ -71,7 +71,7 @@ CViewerSettings::CViewerSettings()
       m_bIgnoreQuit(false),
       m_dwSlowConnectMs(0),
       m_dwHoldAfterQuitMs(0),
-      m_bEndWithoutRelease(false),
+      m_dwEndWithoutRelease(0),
       m_strReportFile(kDefaultReportFile)
 {
 }
@@ -97,8 +97,7 @@ void CViewerSettings::Load(HKEY hRoot, const wchar_t* pszSubKey)
         m_bIgnoreQuit = dwValue != 0;
     ReadDword(hKey, L"SlowConnectMs", &m_dwSlowConnectMs);
     ReadDword(hKey, L"HoldAfterQuitMs", &m_dwHoldAfterQuitMs);
-    if (ReadDword(hKey, L"EndWithoutRelease", &dwValue))
-        m_bEndWithoutRelease = dwValue != 0;
+    ReadDword(hKey, L"EndWithoutRelease", &m_dwEndWithoutRelease);
 
     std::vector<wchar_t> rgch;
     if (ReadWideData(hKey, L"ExtraEntries", REG_MULTI_SZ, &rgch))

@@ -32,12 +32,16 @@ public:
     // Viewers whose remote connection outlives the moment the tool lets them go:
     DWORD m_dwSlowConnectMs;   // a pause before each call into the tool while connecting
     DWORD m_dwHoldAfterQuitMs; // keeps what it got of the graph this long after WM_QUIT
-    bool m_bEndWithoutRelease; // keeps what it got and ends without releasing it
+    // Keeps what it got and ends without releasing it: kEndHoldingAll, or kEndHoldingObjects
+    // (the graph, its filters and pins; its enumerators it let go of).
+    DWORD m_dwEndWithoutRelease;
     std::vector<std::wstring> m_rgstrExtraEntries;
     std::wstring m_strReportFile;
 };
 
 const DWORD kNeverShow = 0xFFFFFFFF;
+const DWORD kEndHoldingAll = 1;
+const DWORD kEndHoldingObjects = 2;
 
 // Splits REG_MULTI_SZ data of cch characters into its strings. The data may lack its final
 // terminators (the registry does not enforce them); an empty string ends the list.

@@ -495,7 +495,8 @@ struct LateViewer
 const LateViewer c_rgLateViewers[] = {
     {"QuitWhileItsCallsAreInFlight", {{L"SlowConnectMs", 40}}, "connecting", true},
     {"ReleasesAfterTheQuitWait", {{L"SlowConnectMs", 20}, {L"HoldAfterQuitMs", 1500}}, "connecting", true},
-    {"EndsWithoutReleasing", {{L"EndWithoutRelease", 1}}, "holding", false},
+    {"EndsHoldingTheGraphItsFiltersAndPins", {{L"EndWithoutRelease", 2}}, "holding", true},
+    {"EndsHoldingEnumeratorsToo", {{L"EndWithoutRelease", 1}}, "holding", false},
 };
 
 void PrintTo(const LateViewer& c, std::ostream* pOut)
