@@ -439,22 +439,23 @@ int wmain(int argc, wchar_t** argv)
                 std::vector<std::wstring> rgBoxes;
                 const bool bReturned = ClickAndWait(tool, IDC_BTN_SHOW, &rgBoxes);
                 const double dMs = NowMs() - dStart;
-                bool bToleratedFailure = false;
                 for (const std::wstring& text : rgBoxes)
                 {
                     std::wprintf(L"show %d reported: %ls\n", i, text.c_str());
                     if (text == toleratedBox)
                     {
                         ++nTolerated;
-                        bToleratedFailure = true;
+                    }
+                    else if (text == notReadyBox)
+                    {
+                        // The design's bounded wait for the viewer ran out: how often depends
+                        // on the machine's speed, so it is a figure, not a verdict.
+                        ++nNotReady;
                     }
                     else
                     {
                         ++nOtherFailures;
-                        if (text == notReadyBox)
-                            ++nNotReady;
-                        if (options.bCheck)
-                            rgFailures.push_back(L"show " + std::to_wstring(i) + L" reported: " + text);
+                        rgFailures.push_back(L"show " + std::to_wstring(i) + L" reported: " + text);
                     }
                 }
                 if (!rgBoxes.empty())
@@ -471,7 +472,7 @@ int wmain(int argc, wchar_t** argv)
                 // The previous viewer has been let go by this click: what it held of the
                 // tool's objects must be gone with it (checked once the new viewer is done
                 // with the graph, when it was waited for).
-                if (options.bWaitConnect && !bToleratedFailure)
+                if (options.bWaitConnect && rgBoxes.empty())
                     driver::WaitUntil([&] {
                         return CountReportLines("connected graph=") + CountReportLines("bind-failed") > nOutcomesBefore;
                     });
@@ -520,9 +521,9 @@ int wmain(int argc, wchar_t** argv)
                          L"%.0f ms: %d (slowest %.1f ms); viewers that ended before they were ready: %d\n",
                          static_cast<unsigned long>(kClickDeadlineMs / 1000), nFrozen, kShowClickBoundMs, nOverBound,
                          shows.Max(), nTolerated);
-            std::wprintf(L"show       other failures reported: %d (of them viewers not ready for input within the tool's "
-                         L"1000 ms: %d)\n",
-                         nOtherFailures, nNotReady);
+            std::wprintf(L"show       viewers not ready for input within the tool's 1000 ms: %d; other failures "
+                         L"reported: %d\n",
+                         nNotReady, nOtherFailures);
             std::wprintf(L"show       live objects: the tool's own %ld; clicks after which more were alive: %d (at most %ld "
                          L"more)\n",
                          lOwnLive, nLiveAbove, lLiveMaxAbove);
