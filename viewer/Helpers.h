@@ -6,6 +6,8 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include "atl/AtlComPtr.h"
+
 class CGraphEdit
 {
 public:
@@ -56,8 +58,8 @@ private:
 
     DWORD m_dwCookie;
     // The graph while it is published, for ending its remote connections when the viewer
-    // is let go; owned by the caller, who keeps it until after CloseGraphEdit.
-    IUnknown* m_pPublished;
+    // is let go.
+    CComPtr<IUnknown> m_spPublished;
     PROCESS_INFORMATION m_rgPI;
     HWND m_hWndGraphEdit;
     HWND m_hWndListBox;

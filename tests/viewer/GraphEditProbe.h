@@ -16,7 +16,7 @@ public:
     static bool IsIdle(const CGraphEdit& ge)
     {
         const PROCESS_INFORMATION& pi = ge.m_rgPI;
-        return ge.m_dwCookie == 0 && !ge.m_pPublished && !pi.hProcess && !pi.hThread && pi.dwProcessId == 0 &&
+        return ge.m_dwCookie == 0 && !ge.m_spPublished && !pi.hProcess && !pi.hThread && pi.dwProcessId == 0 &&
                pi.dwThreadId == 0 && !ge.m_hWndGraphEdit && !ge.m_hWndListBox &&
                !ge.m_hWndConnectDialog;
     }
