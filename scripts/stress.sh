@@ -4,7 +4,9 @@
 #   scripts/stress.sh [BUILDS [SHOWS [DURATIONS]]]      (default 1000 200 300)
 # It installs what is missing, builds, and uses a display and a prefix of its own (under
 # the build tree), like the test command. Extra checks: set STRESS_CHECK=1 to fail on a
-# growing working set or more than two viewers alive at once, as the suite's short form does.
+# growing working set, a box other than the tolerated one, or objects a viewer kept, as the
+# suite's short form does. STRESS_ARGS adds options of the session program (--wait-connect,
+# --busy, --viewer-switch NAME=VALUE).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
@@ -16,4 +18,5 @@ source "$here/scripts/xvfb.sh"
 bash "$here/standins/prefix/make-prefix.sh" "$build" "$WINEPREFIX" >/dev/null
 check=
 if [ "${STRESS_CHECK:-0}" = 1 ]; then check=--check; fi
-wine "$build/bin/stress.exe" --builds "$builds" --shows "$shows" --durations "$durations" $check
+# shellcheck disable=SC2086
+wine "$build/bin/stress.exe" --builds "$builds" --shows "$shows" --durations "$durations" $check ${STRESS_ARGS:-}

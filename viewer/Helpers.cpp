@@ -4,6 +4,7 @@
 #include "atl/AtlRegKey.h"
 #include "atl/AtlTrace.h"
 #include "viewer/CookieName.h"
+#include "viewer/RemoteLinks.h"
 #include "viewer/TickBudget.h"
 #include "viewer/ViewerLaunch.h"
 
@@ -44,7 +45,7 @@ const DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 } // namespace
 
 CGraphEdit::CGraphEdit()
-    : m_dwCookie(0), m_rgPI(), m_hWndGraphEdit(nullptr), m_hWndListBox(nullptr), m_hWndConnectDialog(nullptr)
+    : m_dwCookie(0), m_spPublished(), m_rgPI(), m_hWndGraphEdit(nullptr), m_hWndListBox(nullptr), m_hWndConnectDialog(nullptr)
 {
 }
 
@@ -64,6 +65,8 @@ HRESULT CGraphEdit::ShowGraph(IUnknown* pGraph)
         return REGDB_E_CLASSNOTREG;
     }
 
+    // Whatever the registration's outcome, the graph may have been handed out by now.
+    m_spPublished = pGraph;
     HRESULT hr = AddToRot(pGraph, &m_dwCookie);
     if (FAILED(hr))
         return hr;
@@ -85,10 +88,19 @@ void CGraphEdit::CloseGraphEdit()
 {
     RemoveFromRot(m_dwCookie);
     m_dwCookie = 0;
+    // With the graph withdrawn, whatever the viewer still holds of it, or calls on, stops
+    // reaching this apartment: a late release or call of a viewer that is let go would be
+    // served on this thread while the next viewer works with the graph, and a reference it
+    // never releases would keep the graph's objects alive for as long as this process runs.
+    DisconnectRemoteClients(m_spPublished);
     m_hWndListBox = nullptr;
     m_hWndConnectDialog = nullptr;
     m_hWndGraphEdit = nullptr;
     QuitGraphEdit();
+    // The quit wait served the viewer's calls that were already on their way, and their
+    // answers may have handed out new connections: those end too.
+    DisconnectRemoteClients(m_spPublished);
+    m_spPublished.Release();
 }
 
 HRESULT CGraphEdit::AddToRot(IUnknown* pGraph, DWORD* pdwCookie)

@@ -6,6 +6,8 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include "atl/AtlComPtr.h"
+
 class CGraphEdit
 {
 public:
@@ -55,6 +57,9 @@ private:
     static bool MatchCookieName(LPCWSTR pszCookieName, IUnknown* pGraph);
 
     DWORD m_dwCookie;
+    // The graph while it is published, for ending its remote connections when the viewer
+    // is let go.
+    CComPtr<IUnknown> m_spPublished;
     PROCESS_INFORMATION m_rgPI;
     HWND m_hWndGraphEdit;
     HWND m_hWndListBox;

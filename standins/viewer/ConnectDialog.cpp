@@ -2,6 +2,7 @@
 
 #include "GraphEntry.h"
 #include "MainWindow.h"
+#include "RemoteRead.h"
 #include "ReportLog.h"
 #include "ViewerResource.h"
 #include "ViewerSettings.h"
@@ -280,7 +281,12 @@ void CConnectDialog::OnOk()
     }
     const SPublishedGraph& graph = m_rgGraphs[static_cast<size_t>(lItemData)];
     std::vector<std::wstring> rgNames;
-    HRESULT hr = ReadRemoteFilterNames(graph.m_spMoniker.p, &rgNames);
+    const bool bKeeps = m_pSettings->m_dwHoldAfterQuitMs > 0 || m_pSettings->m_dwEndWithoutRelease != 0;
+    HRESULT hr = (bKeeps || m_pSettings->m_dwSlowConnectMs > 0)
+                     ? ReadRemoteGraph(graph.m_spMoniker.p, m_pSettings->m_dwSlowConnectMs,
+                                       bKeeps ? &ViewerHold() : nullptr,
+                                       m_pSettings->m_dwEndWithoutRelease != kEndHoldingObjects, m_pLog, &rgNames)
+                     : ReadRemoteFilterNames(graph.m_spMoniker.p, &rgNames);
     if (SUCCEEDED(hr))
     {
         m_pLog->Append(ComposeConnectedLine(graph.m_dwGraph, rgNames));

@@ -6,6 +6,7 @@
 
 #include "GraphEntry.h"
 #include "MainWindow.h"
+#include "RemoteRead.h"
 #include "ReportLog.h"
 #include "RotGraphs.h"
 #include "ViewerSettings.h"
@@ -60,6 +61,7 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR /*p
             }
             log.Append(L"quit");
             nExitCode = static_cast<int>(msg.wParam);
+            EndRemoteHold(settings, log);
         }
     }
     CoUninitialize();

@@ -69,6 +69,9 @@ CViewerSettings::CViewerSettings()
       m_bChildlessPopup(false),
       m_dwListHangMs(0),
       m_bIgnoreQuit(false),
+      m_dwSlowConnectMs(0),
+      m_dwHoldAfterQuitMs(0),
+      m_dwEndWithoutRelease(0),
       m_strReportFile(kDefaultReportFile)
 {
 }
@@ -92,6 +95,9 @@ void CViewerSettings::Load(HKEY hRoot, const wchar_t* pszSubKey)
     ReadDword(hKey, L"ListHangMs", &m_dwListHangMs);
     if (ReadDword(hKey, L"IgnoreQuit", &dwValue))
         m_bIgnoreQuit = dwValue != 0;
+    ReadDword(hKey, L"SlowConnectMs", &m_dwSlowConnectMs);
+    ReadDword(hKey, L"HoldAfterQuitMs", &m_dwHoldAfterQuitMs);
+    ReadDword(hKey, L"EndWithoutRelease", &m_dwEndWithoutRelease);
 
     std::vector<wchar_t> rgch;
     if (ReadWideData(hKey, L"ExtraEntries", REG_MULTI_SZ, &rgch))

@@ -29,11 +29,19 @@ public:
     bool m_bChildlessPopup;    // an owned topmost window without children comes first
     DWORD m_dwListHangMs;      // the first count asked by another program: stops that long
     bool m_bIgnoreQuit;        // WM_QUIT does not end it while its main window is open
+    // Viewers whose remote connection outlives the moment the tool lets them go:
+    DWORD m_dwSlowConnectMs;   // a pause before each call into the tool while connecting
+    DWORD m_dwHoldAfterQuitMs; // keeps what it got of the graph this long after WM_QUIT
+    // Keeps what it got and ends without releasing it: kEndHoldingAll, or kEndHoldingObjects
+    // (the graph, its filters and pins; its enumerators it let go of).
+    DWORD m_dwEndWithoutRelease;
     std::vector<std::wstring> m_rgstrExtraEntries;
     std::wstring m_strReportFile;
 };
 
 const DWORD kNeverShow = 0xFFFFFFFF;
+const DWORD kEndHoldingAll = 1;
+const DWORD kEndHoldingObjects = 2;
 
 // Splits REG_MULTI_SZ data of cch characters into its strings. The data may lack its final
 // terminators (the registry does not enforce them); an empty string ends the list.

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "StressFigures.h"
 #include "ToolSession.h"
 #include "ui/resource.h"
 
@@ -197,25 +198,19 @@ TEST_F(ShowGraphTest, ViewerConnectsToThisGraphAndQuitsWithIt)
     std::string graphNumber(entries[0].begin() + 12, entries[0].begin() + 20);
     EXPECT_EQ(0u, connected.find("connected graph=" + graphNumber)) << connected;
 
-    // A second Show graph asks the first viewer to quit, which it does within the tool's
-    // wait, and only then starts a new one, connected again; the tool's entry is replaced,
-    // never doubled.
+    // A second Show graph asks the first viewer to quit and starts a new one, connected
+    // again; the tool's entry is replaced, never doubled. (The first viewer quits in its own
+    // time: the tool waits a while for it, but does not promise it is gone by then.)
     m_tool.Click(IDC_BTN_SHOW);
     ASSERT_TRUE(m_report.WaitFor("connected graph=", 2));
     EXPECT_EQ(2, m_report.Count("started"));
-    EXPECT_EQ(1, m_report.Count("quit"));
-    const std::vector<std::string> lines = m_report.Lines();
-    const auto itQuit = std::find(lines.begin(), lines.end(), "quit");
-    const auto itSecond = std::find_if(lines.begin(), lines.end(), [n = 0](const std::string& line) mutable {
-        return line.rfind("started", 0) == 0 && ++n == 2;
-    });
-    EXPECT_LT(itQuit - lines.begin(), itSecond - lines.begin());
+    EXPECT_TRUE(m_report.WaitFor("quit"));
     EXPECT_EQ(1u, RotEntriesOf(m_tool.Process().ProcessId()).size());
 
-    // Closing the tool quits the viewer and revokes the entry.
+    // Closing the tool asks the viewer to quit and revokes the entry.
     DWORD dwPid = m_tool.Process().ProcessId();
     EXPECT_EQ(0u, m_tool.CloseAndWait());
-    EXPECT_EQ(2, m_report.Count("quit"));
+    EXPECT_TRUE(m_report.WaitFor("quit", 2));
     EXPECT_TRUE(RotEntriesOf(dwPid).empty());
 }
 
@@ -224,10 +219,9 @@ TEST_F(ShowGraphTest, BuildingAnotherGraphQuitsTheViewer)
     m_tool.Click(IDC_BTN_SHOW);
     ASSERT_TRUE(m_report.WaitFor("connected graph="));
     m_tool.Click(IDC_BTN_BUILD);
-    // The viewer has quit within the build's wait for it.
     m_tool.Sync();
-    EXPECT_EQ(1, m_report.Count("quit"));
     EXPECT_TRUE(RotEntriesOf(m_tool.Process().ProcessId()).empty());
+    EXPECT_TRUE(m_report.WaitFor("quit"));
 }
 
 // Show graph failures, seen by the user as a box and in the tracing copy's output.
@@ -278,7 +272,12 @@ TEST_P(ShowFailureTest, SaysCantShowGraphAndTracesWhy)
     DWORD dwPid = tool.Process().ProcessId();
     EXPECT_EQ(0u, tool.CloseAndWait());
     EXPECT_TRUE(RotEntriesOf(dwPid).empty());
-    EXPECT_EQ(c.bViewerHeld ? 1 : 0, report.Count("quit"));
+    // A held viewer is asked to quit by the close and does, in its own time; one the tool
+    // let go keeps running until the test ends it.
+    if (c.bViewerHeld)
+        EXPECT_TRUE(report.WaitFor("quit"));
+    else
+        EXPECT_EQ(0, report.Count("quit"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ShowFailureTest, ::testing::ValuesIn(c_rgShowFailures),
@@ -476,6 +475,86 @@ TEST(ShowGraphQuitTest, QuitWaitEndsWhenTheViewerIgnoresWmQuit)
     }
     ::CoUninitialize();
 }
+
+// Viewers whose connection to the tool outlives the moment the tool lets them go: one still
+// calling into the tool when it is asked to quit, one that releases what it got only well
+// after the tool's wait (while the next viewer works with the graph), one that ends without
+// releasing it. Whatever they do, a second Show graph, a rebuild and the close work, the
+// stand-ins' objects come back to what the tool itself holds, and the tool exits with 0.
+struct LateViewer
+{
+    const char* pszName;
+    std::vector<std::pair<const wchar_t*, DWORD>> switches;
+    const char* pszBusyLine;  // the viewer has reached the graph and is still at it
+    // The stand-ins' objects come back to the tool's own. Not for a viewer that ends
+    // holding enumerators: the tool cannot reach them to end their connections, and this
+    // Wine never cleans up after a client that ended (see docs/show-graph-cycles.md).
+    bool bObjectsGo;
+};
+
+const LateViewer c_rgLateViewers[] = {
+    {"QuitWhileItsCallsAreInFlight", {{L"SlowConnectMs", 40}}, "connecting", true},
+    {"ReleasesAfterTheQuitWait", {{L"SlowConnectMs", 20}, {L"HoldAfterQuitMs", 1500}}, "connecting", true},
+    {"EndsHoldingTheGraphItsFiltersAndPins", {{L"EndWithoutRelease", 2}}, "holding", true},
+    {"EndsHoldingEnumeratorsToo", {{L"EndWithoutRelease", 1}}, "holding", false},
+};
+
+void PrintTo(const LateViewer& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
+
+class LateViewerTest : public ::testing::TestWithParam<LateViewer>
+{
+protected:
+    static void SetUpTestSuite() { ::CoInitialize(nullptr); }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+};
+
+TEST_P(LateViewerTest, ShowAgainRebuildAndCloseWorkAndItsObjectsGo)
+{
+    const LateViewer& c = GetParam();
+    CViewerReport report;
+    for (const auto& sw : c.switches)
+        report.SetSwitch(sw.first, sw.second);
+    CToolSession tool;
+    ASSERT_TRUE(tool.Started());
+    ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\demo.grf"));
+    // What the tool itself holds: the graph it built.
+    const long lOwn = LiveTotal(tool.Process().DebugLines());
+    ASSERT_GT(lOwn, 0) << "no live-object count from the stand-ins";
+
+    tool.Click(IDC_BTN_SHOW);
+    ASSERT_TRUE(report.WaitFor(c.pszBusyLine)) << ::testing::PrintToString(report.Lines());
+    // The viewer is asked to quit while it is at the graph.
+    tool.Click(IDC_BTN_SHOW);
+    ASSERT_TRUE(tool.WaitUntilHandled()) << "the second Show graph did not return";
+    EXPECT_TRUE(tool.NoBoxShown());
+    ASSERT_TRUE(report.WaitFor(c.pszBusyLine, 2)) << ::testing::PrintToString(report.Lines());
+
+    tool.Click(IDC_BTN_BUILD);
+    ASSERT_TRUE(tool.WaitUntilHandled()) << "the rebuild did not return";
+    ASSERT_TRUE(tool.Enabled(IDC_BTN_PLAY));
+    EXPECT_TRUE(tool.NoBoxShown());
+    // Both viewers let go: nothing they held keeps a stand-in object alive.
+    long lLive = 0;
+    const bool bBack = driver::WaitUntil([&] { return (lLive = LiveTotal(tool.Process().DebugLines())) == lOwn; },
+                                         c.bObjectsGo ? driver::DEFAULT_TIMEOUT_MS : 2000);
+    std::printf("%s: live objects %ld, the tool's own %ld\n", c.pszName, lLive, lOwn);
+    if (c.bObjectsGo)
+    {
+        EXPECT_TRUE(bBack);
+    }
+
+    EXPECT_EQ(0u, tool.CloseAndWait());
+    const std::vector<DWORD> ids = report.StartedProcessIds();
+    EXPECT_TRUE(driver::WaitUntil([&] {
+        return std::none_of(ids.begin(), ids.end(), [](DWORD id) { return IsProcessRunning(id); });
+    })) << ::testing::PrintToString(report.Lines());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LateViewerTest, ::testing::ValuesIn(c_rgLateViewers),
+                         [](const ::testing::TestParamInfo<LateViewer>& info) { return info.param.pszName; });
 
 // Takes the viewer's "Path" value out of the registry for one test and puts it back as it
 // was, type and all.

@@ -110,3 +110,15 @@ long LiveObjectsOf(const std::wstring& line)
         return -1;
     return n;
 }
+
+long LiveTotal(const std::vector<std::wstring>& rgLines)
+{
+    long lTotal = 0;
+    for (const std::wstring& line : LastLiveObjectLines(rgLines))
+    {
+        const long lCount = LiveObjectsOf(line);
+        if (lCount > 0)
+            lTotal += lCount;
+    }
+    return lTotal;
+}

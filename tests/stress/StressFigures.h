@@ -55,3 +55,6 @@ bool WithinPercent(SIZE_T early, SIZE_T last, double dPercent);
 std::vector<std::wstring> LastLiveObjectLines(const std::vector<std::wstring>& rgLines);
 // The count of such a line; -1 when the line is not one.
 long LiveObjectsOf(const std::wstring& line);
+// The sum of the counts of LastLiveObjectLines: every stand-in object alive at the last
+// report; 0 when there is none.
+long LiveTotal(const std::vector<std::wstring>& rgLines);

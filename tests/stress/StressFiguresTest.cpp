@@ -21,6 +21,10 @@ TEST(StressFigures, LastLiveObjectLineOfEachModule)
     EXPECT_EQ(L"standin grfgraph.dll: live objects 1", rgLast[1]);
     EXPECT_EQ(0, LiveObjectsOf(rgLast[0]));
     EXPECT_EQ(1, LiveObjectsOf(rgLast[1]));
+    // Only the last line of each module counts, and lines that are no count add nothing.
+    EXPECT_EQ(1, LiveTotal(rgLines));
+    EXPECT_EQ(7, LiveTotal({L"standin a.dll: live objects 3\n", L"standin b.dll: live objects 4\n"}));
+    EXPECT_EQ(0, LiveTotal({}));
 }
 
 TEST(StressFigures, LiveObjectsOfRejectsWhatIsNoCount)

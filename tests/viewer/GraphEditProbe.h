@@ -16,7 +16,7 @@ public:
     static bool IsIdle(const CGraphEdit& ge)
     {
         const PROCESS_INFORMATION& pi = ge.m_rgPI;
-        return ge.m_dwCookie == 0 && !pi.hProcess && !pi.hThread && pi.dwProcessId == 0 &&
+        return ge.m_dwCookie == 0 && !ge.m_spPublished && !pi.hProcess && !pi.hThread && pi.dwProcessId == 0 &&
                pi.dwThreadId == 0 && !ge.m_hWndGraphEdit && !ge.m_hWndListBox &&
                !ge.m_hWndConnectDialog;
     }
@@ -31,6 +31,7 @@ public:
     static bool IsProppageRegistered(LPWSTR pszProppage) { return CGraphEdit::IsProppageRegistered(pszProppage); }
     static HRESULT LoadGraphEdit(CGraphEdit& ge, LPCWSTR pszProppage) { return ge.LoadGraphEdit(pszProppage); }
     static void QuitGraphEdit(CGraphEdit& ge) { ge.QuitGraphEdit(); }
+    static void WaitForViewerThread(HANDLE hThread) { CGraphEdit::WaitForViewerThread(hThread); }
     static bool FindMainWindow(CGraphEdit& ge) { return ge.FindMainWindow(); }
     static bool WaitWhileHidden(CGraphEdit& ge) { return ge.WaitWhileHidden(); }
     static void FindConnectDialog(CGraphEdit& ge)

@@ -70,6 +70,9 @@ TEST(ViewerSettings, DefaultsWithoutKeyOrValues)
         EXPECT_FALSE(s.m_bChildlessPopup);
         EXPECT_EQ(0u, s.m_dwListHangMs);
         EXPECT_FALSE(s.m_bIgnoreQuit);
+        EXPECT_EQ(0u, s.m_dwSlowConnectMs);
+        EXPECT_EQ(0u, s.m_dwHoldAfterQuitMs);
+        EXPECT_EQ(0u, s.m_dwEndWithoutRelease);
         EXPECT_TRUE(s.m_rgstrExtraEntries.empty());
         EXPECT_EQ(L"C:\\viewer-report.txt", s.m_strReportFile);
     }
@@ -87,6 +90,9 @@ TEST(ViewerSettings, ReadsEveryValue)
     key.SetDword(L"ChildlessPopup", 2);
     key.SetDword(L"ListHangMs", 60000);
     key.SetDword(L"IgnoreQuit", 1);
+    key.SetDword(L"SlowConnectMs", 40);
+    key.SetDword(L"HoldAfterQuitMs", 1500);
+    key.SetDword(L"EndWithoutRelease", kEndHoldingObjects);
     key.SetRaw(L"ExtraEntries", REG_MULTI_SZ, std::wstring(L"decoy one\0pid 1 IFilterGraph = 2\0\0", 35));
     key.SetRaw(L"ReportFile", REG_SZ, std::wstring(L"D:\\report.txt", 14));
 
@@ -101,6 +107,9 @@ TEST(ViewerSettings, ReadsEveryValue)
     EXPECT_TRUE(s.m_bChildlessPopup);
     EXPECT_EQ(60000u, s.m_dwListHangMs);
     EXPECT_TRUE(s.m_bIgnoreQuit);
+    EXPECT_EQ(40u, s.m_dwSlowConnectMs);
+    EXPECT_EQ(1500u, s.m_dwHoldAfterQuitMs);
+    EXPECT_EQ(kEndHoldingObjects, s.m_dwEndWithoutRelease);
     EXPECT_EQ((std::vector<std::wstring>{L"decoy one", L"pid 1 IFilterGraph = 2"}), s.m_rgstrExtraEntries);
     EXPECT_EQ(L"D:\\report.txt", s.m_strReportFile);
 }

@@ -1,0 +1,104 @@
+// Ending the remote connections to a published graph, seen from a client in another
+// apartment of this process: what it got of the graph and its filters stops answering once
+// the bridge has let go, and what it still holds no longer keeps them.
+#include <gtest/gtest.h>
+
+#include <dshow.h>
+
+#include "MessagePump.h"
+#include "RotEntries.h"
+#include "viewer/RemoteLinks.h"
+
+namespace {
+
+// A client in the multithreaded apartment: takes the graph and one of its filters, then,
+// once told, calls each of them again.
+struct SClient
+{
+    IStream* pStream;     // the graph, marshaled for the client
+    HANDLE hHolding;      // set once it holds the graph and a filter
+    HANDLE hCallAgain;
+    HRESULT hrFirst;
+    HRESULT hrGraphAgain;
+    HRESULT hrFilterAgain;
+};
+
+DWORD WINAPI ClientProc(LPVOID pv)
+{
+    SClient* pClient = static_cast<SClient*>(pv);
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    IFilterGraph* pGraph = nullptr;
+    IEnumFilters* pEnum = nullptr;
+    IBaseFilter* pFilter = nullptr;
+    pClient->hrFirst = ::CoGetInterfaceAndReleaseStream(pClient->pStream, IID_IFilterGraph,
+                                                        reinterpret_cast<void**>(&pGraph));
+    if (SUCCEEDED(pClient->hrFirst))
+        pClient->hrFirst = pGraph->EnumFilters(&pEnum);
+    ULONG cFetched = 0;
+    if (SUCCEEDED(pClient->hrFirst))
+        pClient->hrFirst = pEnum->Next(1, &pFilter, &cFetched) == S_OK && cFetched == 1 ? S_OK : E_FAIL;
+    ::SetEvent(pClient->hHolding);
+    if (SUCCEEDED(pClient->hrFirst))
+    {
+        ::WaitForSingleObject(pClient->hCallAgain, kGenerousDeadlineMs);
+        IEnumFilters* pEnumAgain = nullptr;
+        pClient->hrGraphAgain = pGraph->EnumFilters(&pEnumAgain);
+        if (pEnumAgain)
+            pEnumAgain->Release();
+        FILTER_INFO info = {};
+        pClient->hrFilterAgain = pFilter->QueryFilterInfo(&info);
+        if (info.pGraph)
+            info.pGraph->Release();
+    }
+    if (pFilter)
+        pFilter->Release();
+    if (pEnum)
+        pEnum->Release();
+    if (pGraph)
+        pGraph->Release();
+    ::CoUninitialize();
+    return 0;
+}
+
+TEST(RemoteLinks, AClientsCallsOnTheGraphAndItsFiltersFailOnceDisconnected)
+{
+    CApartment apartment;
+    ASSERT_EQ(S_OK, apartment.m_hr);
+    CComPtr<IUnknown> spGraph = CreateFilterGraph();
+    ASSERT_TRUE(spGraph != nullptr);
+    CComPtr<IGraphBuilder> spBuilder;
+    ASSERT_EQ(S_OK, spGraph.QueryInterface(&spBuilder));
+    CComPtr<IBaseFilter> spSource;
+    ASSERT_EQ(S_OK, spSource.CoCreateInstance(CLSID_AsyncReader, nullptr, CLSCTX_INPROC_SERVER));
+    ASSERT_EQ(S_OK, spBuilder->AddFilter(spSource, L"Source"));
+
+    SClient client = {nullptr, ::CreateEventW(nullptr, TRUE, FALSE, nullptr), ::CreateEventW(nullptr, TRUE, FALSE, nullptr),
+                      E_FAIL, S_OK, S_OK};
+    ASSERT_EQ(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IFilterGraph, spGraph, &client.pStream));
+    HANDLE hClient = ::CreateThread(nullptr, 0, ClientProc, &client, 0, nullptr);
+    ASSERT_TRUE(hClient != nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(client.hHolding, 0) == WAIT_OBJECT_0; }, kGenerousDeadlineMs));
+    ASSERT_EQ(S_OK, client.hrFirst);
+
+    // The graph and its one filter, with the filter's pins.
+    EXPECT_LE(2, DisconnectRemoteClients(spGraph));
+    ::SetEvent(client.hCallAgain);
+    ASSERT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(hClient, 0) == WAIT_OBJECT_0; }, kGenerousDeadlineMs));
+    EXPECT_TRUE(FAILED(client.hrGraphAgain)) << std::hex << client.hrGraphAgain;
+    EXPECT_TRUE(FAILED(client.hrFilterAgain)) << std::hex << client.hrFilterAgain;
+    // This process's own references are untouched.
+    CComPtr<IEnumFilters> spEnum;
+    EXPECT_EQ(S_OK, spBuilder->EnumFilters(&spEnum));
+
+    ::CloseHandle(hClient);
+    ::CloseHandle(client.hHolding);
+    ::CloseHandle(client.hCallAgain);
+}
+
+TEST(RemoteLinks, NothingPublishedNothingDone)
+{
+    EXPECT_EQ(0, DisconnectRemoteClients(nullptr));
+    EXPECT_EQ(E_INVALIDARG, DisconnectRemoteObject(nullptr));
+}
+
+} // namespace
