@@ -519,7 +519,8 @@ int wmain(int argc, wchar_t** argv)
         {
             PrintPhase(L"show", shows, kbShowEarly, nShowEarly, kbShowLast);
             std::wprintf(L"show       freezes (a click not returned within %lu s): %d; clicks over the tool's own bound of "
-                         L"%.0f ms: %d (slowest %.1f ms); viewers that ended before they were ready: %d\n",
+                         L"%.0f ms: %d (slowest %.1f ms); no viewer window found (the tolerated box: a viewer that "
+                         L"ended before it was ready, or whose window came after the tool's short wait): %d\n",
                          static_cast<unsigned long>(kClickDeadlineMs / 1000), nFrozen, kShowClickBoundMs, nOverBound,
                          shows.Max(), nTolerated);
             std::wprintf(L"show       viewers not ready for input within the tool's 1000 ms: %d; other failures "
