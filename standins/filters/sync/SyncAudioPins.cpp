@@ -45,25 +45,11 @@ bool IsCuttableAudio(const AM_MEDIA_TYPE& mt)
     return bPcm && pwfx->nBlockAlign > 0 && pwfx->nSamplesPerSec > 0;
 }
 
-// ---- input pin ----
+// ---- pins ----
 
-CSyncAudioInPin::CSyncAudioInPin(CSynchronizer* pSync) : CKitInputPin(pSync, STANDIN_PIN_AUDIO_IN_W), m_pSync(pSync)
+CSyncAudioInPin::CSyncAudioInPin(CSynchronizer* pSync)
+    : CKitPassInputPin(pSync, STANDIN_PIN_AUDIO_IN_W, &pSync->AudioOutPin(), IsCuttableAudio), m_pSync(pSync)
 {
-}
-
-HRESULT CSyncAudioInPin::CheckMediaType(const AM_MEDIA_TYPE& mt)
-{
-    if (!IsCuttableAudio(mt))
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    CSyncAudioOutPin& out = m_pSync->AudioOutPin();
-    if (out.IsConnected() && !MediaTypesEqual(mt, out.ConnectedType().Get()))
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    return S_OK;
-}
-
-HRESULT CSyncAudioInPin::GetMediaType(int, CMediaType*)
-{
-    return VFW_S_NO_MORE_ITEMS;
 }
 
 HRESULT CSyncAudioInPin::OnReceive(IMediaSample* pSample)
@@ -72,51 +58,9 @@ HRESULT CSyncAudioInPin::OnReceive(IMediaSample* pSample)
     return m_pSync->AudioOutPin().PassOn(pSample, m_pSync->MaxAudioSeconds());
 }
 
-HRESULT CSyncAudioInPin::OnEndOfStream()
+CSyncAudioOutPin::CSyncAudioOutPin(CSynchronizer* pSync)
+    : CKitPassOutputPin(pSync, STANDIN_PIN_AUDIO_OUT_W, &pSync->AudioInPin(), IsCuttableAudio)
 {
-    CSyncAudioOutPin& out = m_pSync->AudioOutPin();
-    return out.IsConnected() ? out.DeliverEndOfStream() : S_OK;
-}
-
-HRESULT CSyncAudioInPin::OnBeginFlush()
-{
-    CSyncAudioOutPin& out = m_pSync->AudioOutPin();
-    return out.IsConnected() ? out.DeliverBeginFlush() : S_OK;
-}
-
-HRESULT CSyncAudioInPin::OnEndFlush()
-{
-    CSyncAudioOutPin& out = m_pSync->AudioOutPin();
-    return out.IsConnected() ? out.DeliverEndFlush() : S_OK;
-}
-
-HRESULT CSyncAudioInPin::OnNewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate)
-{
-    CSyncAudioOutPin& out = m_pSync->AudioOutPin();
-    return out.IsConnected() ? out.DeliverNewSegment(tStart, tStop, dRate) : S_OK;
-}
-
-// ---- output pin ----
-
-CSyncAudioOutPin::CSyncAudioOutPin(CSynchronizer* pSync) : CKitOutputPin(pSync, STANDIN_PIN_AUDIO_OUT_W), m_pSync(pSync)
-{
-}
-
-HRESULT CSyncAudioOutPin::CheckMediaType(const AM_MEDIA_TYPE& mt)
-{
-    // As the video pair: a saved graph may connect the output first.
-    CSyncAudioInPin& in = m_pSync->AudioInPin();
-    if (!in.IsConnected())
-        return IsCuttableAudio(mt) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-    return MediaTypesEqual(mt, in.ConnectedType().Get()) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-}
-
-HRESULT CSyncAudioOutPin::GetMediaType(int iIndex, CMediaType* pmt)
-{
-    CSyncAudioInPin& in = m_pSync->AudioInPin();
-    if (iIndex != 0 || !in.IsConnected())
-        return VFW_S_NO_MORE_ITEMS;
-    return pmt->Set(in.ConnectedType().Get());
 }
 
 void CSyncAudioOutPin::GetBufferNeeds(long* pcBuffers, long* pcbBuffer)

@@ -27,29 +27,18 @@ long SampleBytesFor(const AM_MEDIA_TYPE& mt)
     }
     return cb;
 }
+
+bool IsPassableVideo(const AM_MEDIA_TYPE& mt)
+{
+    return mt.majortype == MEDIATYPE_Video && SampleBytesFor(mt) > 0;
+}
 }
 
-// ---- input pin ----
+// ---- pins ----
 
-CSyncInPin::CSyncInPin(CSynchronizer* pSync) : CKitInputPin(pSync, STANDIN_PIN_IN_W), m_pSync(pSync)
+CSyncInPin::CSyncInPin(CSynchronizer* pSync)
+    : CKitPassInputPin(pSync, STANDIN_PIN_IN_W, &pSync->OutPin(), IsPassableVideo), m_pSync(pSync)
 {
-}
-
-HRESULT CSyncInPin::CheckMediaType(const AM_MEDIA_TYPE& mt)
-{
-    if (mt.majortype != MEDIATYPE_Video || SampleBytesFor(mt) <= 0)
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    // With the output already connected, the new type must still suit downstream.
-    CSyncOutPin& out = m_pSync->OutPin();
-    if (out.IsConnected() && !MediaTypesEqual(mt, out.ConnectedType().Get()))
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    return S_OK;
-}
-
-HRESULT CSyncInPin::GetMediaType(int, CMediaType*)
-{
-    // Takes what upstream offers; proposes nothing of its own.
-    return VFW_S_NO_MORE_ITEMS;
 }
 
 HRESULT CSyncInPin::OnReceive(IMediaSample* pSample)
@@ -57,52 +46,9 @@ HRESULT CSyncInPin::OnReceive(IMediaSample* pSample)
     return m_pSync->OutPin().PassOn(pSample);
 }
 
-HRESULT CSyncInPin::OnEndOfStream()
+CSyncOutPin::CSyncOutPin(CSynchronizer* pSync)
+    : CKitPassOutputPin(pSync, STANDIN_PIN_OUT_W, &pSync->InPin(), IsPassableVideo)
 {
-    CSyncOutPin& out = m_pSync->OutPin();
-    return out.IsConnected() ? out.DeliverEndOfStream() : S_OK;
-}
-
-HRESULT CSyncInPin::OnBeginFlush()
-{
-    CSyncOutPin& out = m_pSync->OutPin();
-    return out.IsConnected() ? out.DeliverBeginFlush() : S_OK;
-}
-
-HRESULT CSyncInPin::OnEndFlush()
-{
-    CSyncOutPin& out = m_pSync->OutPin();
-    return out.IsConnected() ? out.DeliverEndFlush() : S_OK;
-}
-
-HRESULT CSyncInPin::OnNewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate)
-{
-    CSyncOutPin& out = m_pSync->OutPin();
-    return out.IsConnected() ? out.DeliverNewSegment(tStart, tStop, dRate) : S_OK;
-}
-
-// ---- output pin ----
-
-CSyncOutPin::CSyncOutPin(CSynchronizer* pSync) : CKitOutputPin(pSync, STANDIN_PIN_OUT_W), m_pSync(pSync)
-{
-}
-
-HRESULT CSyncOutPin::CheckMediaType(const AM_MEDIA_TYPE& mt)
-{
-    // Pass-through: the type the input carries. A saved graph may restore the output's
-    // connection first; then any video type will do and the input must match it later.
-    CSyncInPin& in = m_pSync->InPin();
-    if (!in.IsConnected())
-        return mt.majortype == MEDIATYPE_Video && SampleBytesFor(mt) > 0 ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-    return MediaTypesEqual(mt, in.ConnectedType().Get()) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-}
-
-HRESULT CSyncOutPin::GetMediaType(int iIndex, CMediaType* pmt)
-{
-    CSyncInPin& in = m_pSync->InPin();
-    if (iIndex != 0 || !in.IsConnected())
-        return VFW_S_NO_MORE_ITEMS;
-    return pmt->Set(in.ConnectedType().Get());
 }
 
 void CSyncOutPin::GetBufferNeeds(long* pcBuffers, long* pcbBuffer)

@@ -6,46 +6,34 @@
 
 #include "graph/IMeridel.h"
 #include "kit/KitPersistFilter.h"
-#include "kit/KitPins.h"
+#include "kit/KitPassPins.h"
 #include "SyncAudioPins.h"
 #include "SyncConfig.h"
 
 class CSynchronizer;
 
-class CSyncInPin : public CKitInputPin
+class CSyncInPin : public CKitPassInputPin
 {
 public:
     explicit CSyncInPin(CSynchronizer* pSync);
 
-    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-    HRESULT GetMediaType(int iIndex, CMediaType* pmt) override;
-
 protected:
     HRESULT OnReceive(IMediaSample* pSample) override;
-    HRESULT OnEndOfStream() override;
-    HRESULT OnBeginFlush() override;
-    HRESULT OnEndFlush() override;
-    HRESULT OnNewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
 
 private:
     CSynchronizer* m_pSync;
 };
 
-class CSyncOutPin : public CKitOutputPin
+class CSyncOutPin : public CKitPassOutputPin
 {
 public:
     explicit CSyncOutPin(CSynchronizer* pSync);
 
-    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-    HRESULT GetMediaType(int iIndex, CMediaType* pmt) override;
     // Copies one upstream sample into a buffer of ours and sends it on.
     HRESULT PassOn(IMediaSample* pSample);
 
 protected:
     void GetBufferNeeds(long* pcBuffers, long* pcbBuffer) override;
-
-private:
-    CSynchronizer* m_pSync;
 };
 
 class CSynchronizer : public CKitPersistFilter, public IMeridel

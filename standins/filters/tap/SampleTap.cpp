@@ -20,21 +20,8 @@ void FormatTime(char* psz, size_t cch, bool bHas, REFERENCE_TIME t)
 
 // ---- input pin ----
 
-CTapInPin::CTapInPin(CSampleTap* pTap) : CKitInputPin(pTap, STANDIN_PIN_IN_W), m_pTap(pTap)
+CTapInPin::CTapInPin(CSampleTap* pTap) : CKitPassInputPin(pTap, STANDIN_PIN_IN_W, &pTap->OutPin(), nullptr), m_pTap(pTap)
 {
-}
-
-HRESULT CTapInPin::CheckMediaType(const AM_MEDIA_TYPE& mt)
-{
-    CTapOutPin& out = m_pTap->OutPin();
-    if (out.IsConnected() && !MediaTypesEqual(mt, out.ConnectedType().Get()))
-        return VFW_E_TYPE_NOT_ACCEPTED;
-    return S_OK;
-}
-
-HRESULT CTapInPin::GetMediaType(int, CMediaType*)
-{
-    return VFW_S_NO_MORE_ITEMS;
 }
 
 HRESULT CTapInPin::Active()
@@ -62,48 +49,13 @@ HRESULT CTapInPin::OnReceive(IMediaSample* pSample)
 HRESULT CTapInPin::OnEndOfStream()
 {
     m_pTap->Log("end\n");
-    CTapOutPin& out = m_pTap->OutPin();
-    return out.IsConnected() ? out.DeliverEndOfStream() : S_OK;
-}
-
-HRESULT CTapInPin::OnBeginFlush()
-{
-    CTapOutPin& out = m_pTap->OutPin();
-    return out.IsConnected() ? out.DeliverBeginFlush() : S_OK;
-}
-
-HRESULT CTapInPin::OnEndFlush()
-{
-    CTapOutPin& out = m_pTap->OutPin();
-    return out.IsConnected() ? out.DeliverEndFlush() : S_OK;
-}
-
-HRESULT CTapInPin::OnNewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate)
-{
-    CTapOutPin& out = m_pTap->OutPin();
-    return out.IsConnected() ? out.DeliverNewSegment(tStart, tStop, dRate) : S_OK;
+    return CKitPassInputPin::OnEndOfStream();
 }
 
 // ---- output pin ----
 
-CTapOutPin::CTapOutPin(CSampleTap* pTap) : CKitOutputPin(pTap, STANDIN_PIN_OUT_W), m_pTap(pTap)
+CTapOutPin::CTapOutPin(CSampleTap* pTap) : CKitPassOutputPin(pTap, STANDIN_PIN_OUT_W, &pTap->InPin(), nullptr)
 {
-}
-
-HRESULT CTapOutPin::CheckMediaType(const AM_MEDIA_TYPE& mt)
-{
-    CTapInPin& in = m_pTap->InPin();
-    if (!in.IsConnected())
-        return S_OK;
-    return MediaTypesEqual(mt, in.ConnectedType().Get()) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
-}
-
-HRESULT CTapOutPin::GetMediaType(int iIndex, CMediaType* pmt)
-{
-    CTapInPin& in = m_pTap->InPin();
-    if (iIndex != 0 || !in.IsConnected())
-        return VFW_S_NO_MORE_ITEMS;
-    return pmt->Set(in.ConnectedType().Get());
 }
 
 void CTapOutPin::GetBufferNeeds(long* pcBuffers, long* pcbBuffer)

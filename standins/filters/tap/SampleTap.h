@@ -8,45 +8,34 @@
 #pragma once
 
 #include "kit/KitPersistFilter.h"
-#include "kit/KitPins.h"
+#include "kit/KitPassPins.h"
 #include "TapConfig.h"
 
 class CSampleTap;
 
-class CTapInPin : public CKitInputPin
+class CTapInPin : public CKitPassInputPin
 {
 public:
     explicit CTapInPin(CSampleTap* pTap);
 
-    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-    HRESULT GetMediaType(int iIndex, CMediaType* pmt) override;
     HRESULT Active() override;
 
 protected:
     HRESULT OnReceive(IMediaSample* pSample) override;
     HRESULT OnEndOfStream() override;
-    HRESULT OnBeginFlush() override;
-    HRESULT OnEndFlush() override;
-    HRESULT OnNewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop, double dRate) override;
 
 private:
     CSampleTap* m_pTap;
 };
 
-class CTapOutPin : public CKitOutputPin
+class CTapOutPin : public CKitPassOutputPin
 {
 public:
     explicit CTapOutPin(CSampleTap* pTap);
 
-    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-    HRESULT GetMediaType(int iIndex, CMediaType* pmt) override;
-
 protected:
     // Upstream's samples go on as they are; this pin's own buffers are never filled.
     void GetBufferNeeds(long* pcBuffers, long* pcbBuffer) override;
-
-private:
-    CSampleTap* m_pTap;
 };
 
 class CSampleTap : public CKitPersistFilter
