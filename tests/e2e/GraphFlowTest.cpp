@@ -387,9 +387,12 @@ TEST_F(GraphFlowTest, TransportWithoutAGraph)
     EXPECT_TRUE(m_tool.NoBoxShown());
 }
 
+// One stream: this Wine's AVI Splitter can hang for good in a Stop that comes right after
+// Play when it splits two streams (it waits for an audio buffer that sits behind video
+// nobody reads any more), whatever the filters after it.
 TEST_F(GraphFlowTest, PauseAndStopAreSilent)
 {
-    BuildOk(Fixture(L"demo.grf"));
+    BuildOk(Fixture(L"novideo.grf"));
     m_tool.Click(IDC_BTN_PLAY);
     m_tool.Click(IDC_BTN_PAUSE);
     m_tool.Click(IDC_BTN_STOP);
