@@ -18,6 +18,8 @@ rounds=${1:-21}
 "$here/scripts/build.sh" "$build" Release bench_programs >/dev/null
 
 source "$here/scripts/xvfb.sh"
+# The prefix's graphs with sound need a sound server to be written.
+source "$here/scripts/pulse.sh"
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 bash "$here/standins/prefix/make-prefix.sh" "$build" "$WINEPREFIX" >/dev/null
 

@@ -15,6 +15,8 @@ builds=${1:-1000} shows=${2:-200} durations=${3:-300}
 "$here/scripts/build.sh" "$build" >/dev/null
 export WINEPREFIX=$build/stressprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 source "$here/scripts/xvfb.sh"
+# The prefix's graphs with sound need a sound server to be written.
+PULSE_DIR=$build/stresspulse source "$here/scripts/pulse.sh"
 bash "$here/standins/prefix/make-prefix.sh" "$build" "$WINEPREFIX" >/dev/null
 check=
 if [ "${STRESS_CHECK:-0}" = 1 ]; then check=--check; fi

@@ -140,6 +140,47 @@ int CountViewers()
     return n;
 }
 
+std::vector<DWORD> ViewerIds()
+{
+    std::vector<DWORD> rgIds;
+    ForEachViewer([&](const PROCESSENTRY32W& entry) { rgIds.push_back(entry.th32ProcessID); });
+    return rgIds;
+}
+
+bool IsRunning(DWORD dwProcessId)
+{
+    const std::vector<DWORD> rgIds = ViewerIds();
+    return std::find(rgIds.begin(), rgIds.end(), dwProcessId) != rgIds.end();
+}
+
+// Handles and threads of a process: what a connection that is never torn down leaves
+// behind, before it shows in the working set.
+struct SProcessCounts
+{
+    DWORD dwHandles = 0;
+    DWORD dwThreads = 0;
+};
+
+SProcessCounts ProcessCounts(DWORD dwProcessId)
+{
+    SProcessCounts counts;
+    if (HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, dwProcessId))
+    {
+        ::GetProcessHandleCount(hProcess, &counts.dwHandles);
+        ::CloseHandle(hProcess);
+    }
+    HANDLE hSnap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnap == INVALID_HANDLE_VALUE)
+        return counts;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL b = ::Process32FirstW(hSnap, &entry); b; b = ::Process32NextW(hSnap, &entry))
+        if (entry.th32ProcessID == dwProcessId)
+            counts.dwThreads = entry.cntThreads;
+    ::CloseHandle(hSnap);
+    return counts;
+}
+
 void EndViewers()
 {
     ForEachViewer([](const PROCESSENTRY32W& entry) {
@@ -285,15 +326,17 @@ int CountReportLines(const char* pszPrefix)
     return n;
 }
 
-DWORD LastStartedViewer()
+// Viewers that the tool let go (not ready within its wait): a user would close them. Each
+// is asked to quit until it has ended, since its thread may not take messages yet.
+void QuitLetGoViewers(std::vector<DWORD>* pIds)
 {
-    std::ifstream in("C:\\stress-viewer-report.txt");
-    std::string line;
-    DWORD dwProcessId = 0;
-    while (std::getline(in, line))
-        if (line.rfind("started pid=", 0) == 0)
-            dwProcessId = strtoul(line.c_str() + 12, nullptr, 16);
-    return dwProcessId;
+    for (size_t i = pIds->size(); i-- > 0;)
+    {
+        if (IsRunning((*pIds)[i]))
+            QuitLetGoViewer((*pIds)[i]);
+        else
+            pIds->erase(pIds->begin() + static_cast<std::ptrdiff_t>(i));
+    }
 }
 
 struct SClick
@@ -389,6 +432,7 @@ int wmain(int argc, wchar_t** argv)
     DWORD dwExit = 0xFFFFFFFF;
     std::vector<std::wstring> rgDebugLines;
     DWORD dwPid = 0;
+    std::vector<DWORD> rgLetGo;
     {
         e2e::CToolSession tool;
         if (!tool.Started())
@@ -425,6 +469,8 @@ int wmain(int argc, wchar_t** argv)
         CWorkingSetTrack showSets;
         int nTolerated = 0, nFrozen = 0, nOverBound = 0, nLiveAbove = 0, nOtherFailures = 0, nNotReady = 0;
         long lLiveMaxAbove = 0;
+        int nLetGo = 0;
+        SProcessCounts countsEarly;
         // Never later than click 100, so that long runs compare from there on.
         const int nShowEarly = std::min(EarlyStep(options.nShows), 100);
         const std::wstring toleratedBox = e2e::ExpectedErrorText(L"Can't show graph", EndedBeforeReadyCode());
@@ -436,6 +482,7 @@ int wmain(int argc, wchar_t** argv)
             for (int i = 1; i <= options.nShows; ++i)
             {
                 const int nOutcomesBefore = CountReportLines("connected graph=") + CountReportLines("bind-failed");
+                const std::vector<DWORD> rgViewersBefore = ViewerIds();
                 const double dStart = NowMs();
                 std::vector<std::wstring> rgBoxes;
                 const bool bReturned = ClickAndWait(tool, IDC_BTN_SHOW, &rgBoxes);
@@ -460,7 +507,13 @@ int wmain(int argc, wchar_t** argv)
                     }
                 }
                 if (!rgBoxes.empty())
-                    QuitLetGoViewer(LastStartedViewer());
+                    for (DWORD dwId : ViewerIds())
+                        if (std::find(rgViewersBefore.begin(), rgViewersBefore.end(), dwId) == rgViewersBefore.end())
+                        {
+                            rgLetGo.push_back(dwId);
+                            ++nLetGo;
+                        }
+                QuitLetGoViewers(&rgLetGo);
                 if (!bReturned)
                 {
                     ++nFrozen;
@@ -486,6 +539,8 @@ int wmain(int argc, wchar_t** argv)
                     lLiveMaxAbove = std::max(lLiveMaxAbove, lAbove);
                 }
                 showSets.Add(WorkingSetKb(dwPid));
+                if (i == nShowEarly)
+                    countsEarly = ProcessCounts(dwPid);
                 // Long runs tell how far they got, in case they are cut short.
                 if (i % 100 == 0)
                 {
@@ -529,6 +584,12 @@ int wmain(int argc, wchar_t** argv)
             std::wprintf(L"show       live objects: the tool's own %ld; clicks after which more were alive: %d (at most %ld "
                          L"more)\n",
                          lOwnLive, nLiveAbove, lLiveMaxAbove);
+            const SProcessCounts countsLast = ProcessCounts(dwPid);
+            std::wprintf(L"show       the tool's handles %lu -> %lu, threads %lu -> %lu (click %d -> the last)\n",
+                         countsEarly.dwHandles, countsLast.dwHandles, countsEarly.dwThreads, countsLast.dwThreads,
+                         nShowEarly);
+            std::wprintf(L"show       viewers the tool let go (not ready in its wait), asked to quit by this program: %d\n",
+                         nLetGo);
             if (options.bCheck && !WithinPercent(kbShowEarly, kbShowLast, 2.0))
                 rgFailures.push_back(L"the working set grew over the Show graph clicks");
             if (options.bCheck && options.bWaitConnect && nLiveAbove > 0)
@@ -576,7 +637,10 @@ int wmain(int argc, wchar_t** argv)
     // generous deadline.
     const int nLeftAtClose = CountViewers();
     const double dLeftStart = NowMs();
-    const bool bAllQuit = driver::WaitUntil([] { return CountViewers() == 0; });
+    const bool bAllQuit = driver::WaitUntil([&] {
+        QuitLetGoViewers(&rgLetGo);
+        return CountViewers() == 0;
+    });
     watch.Stop();
     std::wprintf(L"viewers    at most %d alive at once; %d left running right after the tool closed (%.0f ms to none)\n",
                  watch.Max(), nLeftAtClose, NowMs() - dLeftStart);
