@@ -6,7 +6,9 @@
 # the build tree), like the test command. Extra checks: set STRESS_CHECK=1 to fail on a
 # growing working set, a box other than the tolerated one, or objects a viewer kept, as the
 # suite's short form does. STRESS_ARGS adds options of the session program (--wait-connect,
-# --busy, --viewer-switch NAME=VALUE).
+# --busy, --viewer-switch NAME=VALUE). STRESS_PROGRAM=remote_read_cost runs that program
+# instead, with the arguments given (CLIENTS [DEPTH]): the platform's own cost of a client
+# that reads a published graph, the yardstick for the tool's working set over many viewers.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
@@ -18,6 +20,10 @@ source "$here/scripts/xvfb.sh"
 # The prefix's graphs with sound need a sound server to be written.
 PULSE_DIR=$build/stresspulse source "$here/scripts/pulse.sh"
 bash "$here/standins/prefix/make-prefix.sh" "$build" "$WINEPREFIX" >/dev/null
+if [ -n "${STRESS_PROGRAM:-}" ]; then
+  wine "$build/bin/$STRESS_PROGRAM.exe" "$@"
+  exit 0
+fi
 check=
 if [ "${STRESS_CHECK:-0}" = 1 ]; then check=--check; fi
 # shellcheck disable=SC2086
