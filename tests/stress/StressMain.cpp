@@ -118,9 +118,9 @@ SIZE_T WorkingSetKb(DWORD dwProcessId)
     return cbSet / 1024;
 }
 
-// Calls `visit` with each running viewer's process entry.
+// Calls `visit` with each running process's entry.
 template <class Visit>
-void ForEachViewer(Visit visit)
+void ForEachProcess(Visit visit)
 {
     HANDLE hSnap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (hSnap == INVALID_HANDLE_VALUE)
@@ -128,9 +128,18 @@ void ForEachViewer(Visit visit)
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
     for (BOOL b = ::Process32FirstW(hSnap, &entry); b; b = ::Process32NextW(hSnap, &entry))
+        visit(entry);
+    ::CloseHandle(hSnap);
+}
+
+// Calls `visit` with each running viewer's process entry.
+template <class Visit>
+void ForEachViewer(Visit visit)
+{
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
         if (::lstrcmpiW(entry.szExeFile, kViewerExe) == 0)
             visit(entry);
-    ::CloseHandle(hSnap);
+    });
 }
 
 int CountViewers()
@@ -153,32 +162,16 @@ bool IsRunning(DWORD dwProcessId)
     return std::find(rgIds.begin(), rgIds.end(), dwProcessId) != rgIds.end();
 }
 
-// Handles and threads of a process: what a connection that is never torn down leaves
-// behind, before it shows in the working set.
-struct SProcessCounts
+// Threads of a process: an incoming call that never ends keeps its thread, before anything
+// shows in the working set.
+DWORD ThreadCount(DWORD dwProcessId)
 {
-    DWORD dwHandles = 0;
     DWORD dwThreads = 0;
-};
-
-SProcessCounts ProcessCounts(DWORD dwProcessId)
-{
-    SProcessCounts counts;
-    if (HANDLE hProcess = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, dwProcessId))
-    {
-        ::GetProcessHandleCount(hProcess, &counts.dwHandles);
-        ::CloseHandle(hProcess);
-    }
-    HANDLE hSnap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnap == INVALID_HANDLE_VALUE)
-        return counts;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL b = ::Process32FirstW(hSnap, &entry); b; b = ::Process32NextW(hSnap, &entry))
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
         if (entry.th32ProcessID == dwProcessId)
-            counts.dwThreads = entry.cntThreads;
-    ::CloseHandle(hSnap);
-    return counts;
+            dwThreads = entry.cntThreads;
+    });
+    return dwThreads;
 }
 
 void EndViewers()
@@ -470,7 +463,7 @@ int wmain(int argc, wchar_t** argv)
         int nTolerated = 0, nFrozen = 0, nOverBound = 0, nLiveAbove = 0, nOtherFailures = 0, nNotReady = 0;
         long lLiveMaxAbove = 0;
         int nLetGo = 0;
-        SProcessCounts countsEarly;
+        DWORD dwThreadsEarly = 0;
         // Never later than click 100, so that long runs compare from there on.
         const int nShowEarly = std::min(EarlyStep(options.nShows), 100);
         const std::wstring toleratedBox = e2e::ExpectedErrorText(L"Can't show graph", EndedBeforeReadyCode());
@@ -540,7 +533,7 @@ int wmain(int argc, wchar_t** argv)
                 }
                 showSets.Add(WorkingSetKb(dwPid));
                 if (i == nShowEarly)
-                    countsEarly = ProcessCounts(dwPid);
+                    dwThreadsEarly = ThreadCount(dwPid);
                 // Long runs tell how far they got, in case they are cut short.
                 if (i % 100 == 0)
                 {
@@ -584,10 +577,8 @@ int wmain(int argc, wchar_t** argv)
             std::wprintf(L"show       live objects: the tool's own %ld; clicks after which more were alive: %d (at most %ld "
                          L"more)\n",
                          lOwnLive, nLiveAbove, lLiveMaxAbove);
-            const SProcessCounts countsLast = ProcessCounts(dwPid);
-            std::wprintf(L"show       the tool's handles %lu -> %lu, threads %lu -> %lu (click %d -> the last)\n",
-                         countsEarly.dwHandles, countsLast.dwHandles, countsEarly.dwThreads, countsLast.dwThreads,
-                         nShowEarly);
+            std::wprintf(L"show       the tool's threads %lu -> %lu (click %d -> the last)\n", dwThreadsEarly,
+                         ThreadCount(dwPid), nShowEarly);
             std::wprintf(L"show       viewers the tool let go (not ready in its wait), asked to quit by this program: %d\n",
                          nLetGo);
             if (options.bCheck && !WithinPercent(kbShowEarly, kbShowLast, 2.0))
