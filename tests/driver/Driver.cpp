@@ -39,8 +39,8 @@ std::wstring ProgramFolder()
 
 CToolProcess::CToolProcess()
     : m_hThread(nullptr), m_hStarted(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      m_hProcess(nullptr), m_dwProcessId(0), m_dwThreadId(0), m_bExited(0), m_dwExitCode(0),
-      m_bStartOk(false)
+      m_hProcess(nullptr), m_dwProcessId(0), m_dwThreadId(0), m_bExited(0), m_bDetachAsked(0),
+      m_hDetached(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_dwExitCode(0), m_bStartOk(false)
 {
     ::InitializeCriticalSection(&m_cs);
 }
@@ -55,6 +55,7 @@ CToolProcess::~CToolProcess()
         ::CloseHandle(m_hThread);
     }
     ::CloseHandle(m_hStarted);
+    ::CloseHandle(m_hDetached);
     ::DeleteCriticalSection(&m_cs);
 }
 
@@ -100,8 +101,21 @@ void CToolProcess::DebugLoop()
     for (;;)
     {
         DEBUG_EVENT ev = {};
-        if (!::WaitForDebugEvent(&ev, INFINITE))
-            break;
+        // Short waits, so that a request to let the process go is seen; only this thread
+        // can stop debugging it.
+        if (!::WaitForDebugEvent(&ev, 50))
+        {
+            if (::GetLastError() != ERROR_SEM_TIMEOUT && ::GetLastError() != WAIT_TIMEOUT)
+                break;
+            if (m_bDetachAsked && ::DebugActiveProcessStop(m_dwProcessId))
+            {
+                ::SetEvent(m_hDetached);
+                ::WaitForSingleObject(m_hProcess, INFINITE);
+                ::GetExitCodeProcess(m_hProcess, &m_dwExitCode);
+                break;
+            }
+            continue;
+        }
         DWORD dwStatus = DBG_CONTINUE;
         switch (ev.dwDebugEventCode)
         {
@@ -228,6 +242,14 @@ void CToolProcess::Kill()
         ::TerminateProcess(hProcess, 0xDEAD);
         ::CloseHandle(hProcess);
     }
+}
+
+bool CToolProcess::Detach()
+{
+    if (!m_hThread || HasExited())
+        return false;
+    ::InterlockedExchange(&m_bDetachAsked, 1);
+    return ::WaitForSingleObject(m_hDetached, DEFAULT_TIMEOUT_MS) == WAIT_OBJECT_0;
 }
 
 namespace {

@@ -44,6 +44,10 @@ public:
     // Ends a process that a failed test left behind.
     void Kill();
 
+    // Stops debugging the process and lets it run on, so that another debugger can attach
+    // (to take the stacks of a process that hangs). No trace line is collected after it.
+    bool Detach();
+
 private:
     static DWORD WINAPI DebugThreadProc(LPVOID pv);
     void DebugLoop();
@@ -57,6 +61,8 @@ private:
     DWORD m_dwProcessId;
     DWORD m_dwThreadId;
     volatile LONG m_bExited;
+    volatile LONG m_bDetachAsked;
+    HANDLE m_hDetached;
     DWORD m_dwExitCode;
     bool m_bStartOk;
     mutable CRITICAL_SECTION m_cs;

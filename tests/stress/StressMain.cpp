@@ -13,6 +13,7 @@
 // --busy: a thread of this program keeps a core busy while it clicks.
 // --viewer-switch: a DWORD behaviour switch of the viewer stand-in (for example
 // SlowConnectMs=100) for the whole run.
+// A click that hangs prints the windows and thread stacks of the tool and its viewers.
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <fstream>
 #include <string>
@@ -332,6 +334,107 @@ void QuitLetGoViewers(std::vector<DWORD>* pIds)
     }
 }
 
+// Stacks of every thread, by the platform's debugger (it exists under Wine only), as lines.
+// Its "bt all" covers every process of the session, whatever process it attaches to.
+std::vector<std::string> AllStacks(DWORD dwAttachTo)
+{
+    const wchar_t kOut[] = L"C:\\stress-stacks.txt";
+    std::vector<std::string> rgLines;
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    HANDLE hOut = ::CreateFileW(kOut, GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    if (hOut == INVALID_HANDLE_VALUE)
+        return rgLines;
+    std::wstring cmd = L"winedbg.exe --command \"bt all\" " + std::to_wstring(dwAttachTo);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = hOut;
+    si.hStdError = hOut;
+    PROCESS_INFORMATION pi = {};
+    const BOOL bStarted = ::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    ::CloseHandle(hOut);
+    if (!bStarted)
+    {
+        std::wprintf(L"hang       no stacks: the debugger did not start (error %lu)\n", ::GetLastError());
+        return rgLines;
+    }
+    ::WaitForSingleObject(pi.hProcess, driver::DEFAULT_TIMEOUT_MS);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    std::ifstream in(kOut);
+    for (std::string line; std::getline(in, line);)
+        rgLines.push_back(line);
+    return rgLines;
+}
+
+// The interface a stack line waits to unregister, read from the hung process itself: the
+// RPC interface record that the line names starts with its length, then the interface id.
+void PrintWaitedInterface(const std::string& line, DWORD dwProcessId)
+{
+    const char kCall[] = "RpcServerUnregisterIf+";
+    const char kArgument[] = "(IfSpec=";
+    const size_t nCall = line.find(kCall);
+    const size_t nAt = nCall == std::string::npos ? nCall : line.find(kArgument, nCall);
+    if (nAt == std::string::npos)
+        return;
+    const unsigned long long ullRecord = std::strtoull(line.c_str() + nAt + sizeof(kArgument) - 1, nullptr, 16);
+    HANDLE hProcess = ::OpenProcess(PROCESS_VM_READ, FALSE, dwProcessId);
+    GUID iid = {};
+    SIZE_T nRead = 0;
+    if (hProcess &&
+        ::ReadProcessMemory(hProcess, reinterpret_cast<LPCVOID>(ullRecord + sizeof(UINT)), &iid, sizeof(iid), &nRead) &&
+        nRead == sizeof(iid))
+    {
+        wchar_t szIid[40] = {};
+        ::StringFromGUID2(iid, szIid, 40);
+        std::wprintf(L"hang       process %lu waits to unregister interface %ls\n", dwProcessId, szIid);
+    }
+    if (hProcess)
+        ::CloseHandle(hProcess);
+}
+
+// A click that hangs: the windows of the tool and its viewers, then their stacks. The tool
+// is let go by this program's debugger first, since a process takes one debugger only.
+void PrintHang(e2e::CToolSession& tool)
+{
+    const DWORD dwToolId = tool.Process().ProcessId();
+    std::vector<DWORD> rgIds = ViewerIds();
+    rgIds.insert(rgIds.begin(), dwToolId);
+    for (DWORD dwId : rgIds)
+        for (HWND hWnd : driver::TopLevelWindows(dwId))
+            std::wprintf(L"hang       process %lu window %p \"%ls\" class %ls%ls%ls\n", dwId,
+                         static_cast<void*>(hWnd), driver::WindowText(hWnd).c_str(), driver::ClassName(hWnd).c_str(),
+                         ::IsWindowVisible(hWnd) ? L" visible" : L"", ::IsWindowEnabled(hWnd) ? L"" : L" disabled");
+    if (!tool.Process().Detach())
+        std::wprintf(L"hang       the tool could not be let go by this program's debugger\n");
+    std::fflush(stdout);
+    // Only the sections of the tool and its viewers: "... in process 0104 (...)".
+    std::vector<std::string> rgOwn;
+    for (DWORD dwId : rgIds)
+    {
+        char szProcess[32] = {};
+        std::snprintf(szProcess, sizeof(szProcess), " in process %04lx ", static_cast<unsigned long>(dwId));
+        rgOwn.push_back(szProcess);
+    }
+    DWORD dwSection = 0;
+    for (const std::string& line : AllStacks(dwToolId))
+    {
+        if (line.rfind("Backtracing for thread", 0) == 0)
+        {
+            dwSection = 0;
+            for (size_t i = 0; i < rgOwn.size(); ++i)
+                if (line.find(rgOwn[i]) != std::string::npos)
+                    dwSection = rgIds[i];
+        }
+        if (dwSection == 0)
+            continue;
+        std::wprintf(L"%hs\n", line.c_str());
+        PrintWaitedInterface(line, dwSection);
+    }
+    std::fflush(stdout);
+}
+
 struct SClick
 {
     HWND hWndButton;
@@ -509,6 +612,7 @@ int wmain(int argc, wchar_t** argv)
                 QuitLetGoViewers(&rgLetGo);
                 if (!bReturned)
                 {
+                    PrintHang(tool);
                     ++nFrozen;
                     rgFailures.push_back(L"show " + std::to_wstring(i) + L" did not return within " +
                                          std::to_wstring(kClickDeadlineMs / 1000) + L" s");
