@@ -45,13 +45,14 @@ const DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 } // namespace
 
 CGraphEdit::CGraphEdit()
-    : m_dwCookie(0), m_spPublished(), m_rgPI(), m_hWndGraphEdit(nullptr), m_hWndListBox(nullptr), m_hWndConnectDialog(nullptr)
+    : m_dwCookie(0), m_spPublished(), m_stubs(), m_anchor(), m_rgPI(), m_hWndGraphEdit(nullptr), m_hWndListBox(nullptr), m_hWndConnectDialog(nullptr)
 {
 }
 
 CGraphEdit::~CGraphEdit()
 {
     CloseGraphEdit();
+    m_anchor.Drop();
 }
 
 HRESULT CGraphEdit::ShowGraph(IUnknown* pGraph)
@@ -67,6 +68,10 @@ HRESULT CGraphEdit::ShowGraph(IUnknown* pGraph)
 
     // Whatever the registration's outcome, the graph may have been handed out by now.
     m_spPublished = pGraph;
+    // Before anyone can find the graph: no release of a viewer may remove the last stub of
+    // an interface it got from us.
+    m_anchor.Hold();
+    m_stubs.Hold(pGraph);
     HRESULT hr = AddToRot(pGraph, &m_dwCookie);
     if (FAILED(hr))
         return hr;
@@ -93,13 +98,17 @@ void CGraphEdit::CloseGraphEdit()
     // served on this thread while the next viewer works with the graph, and a reference it
     // never releases would keep the graph's objects alive for as long as this process runs.
     DisconnectRemoteClients(m_spPublished);
+    // What the viewer may still get during the quit wait (through an enumerator it holds)
+    // comes from stubs of ours again, which its releases cannot remove.
+    m_stubs.Hold(m_spPublished);
     m_hWndListBox = nullptr;
     m_hWndConnectDialog = nullptr;
     m_hWndGraphEdit = nullptr;
     QuitGraphEdit();
     // The quit wait served the viewer's calls that were already on their way, and their
-    // answers may have handed out new connections: those end too.
+    // answers may have handed out new connections: those end too, without a wait.
     DisconnectRemoteClients(m_spPublished);
+    m_stubs.Drop();
     m_spPublished.Release();
 }
 

@@ -7,12 +7,14 @@
 #include <windows.h>
 
 #include "atl/AtlComPtr.h"
+#include "viewer/EnumeratorAnchor.h"
+#include "viewer/RemoteLinks.h"
 
 class CGraphEdit
 {
 public:
     CGraphEdit();
-    // Revokes the table entry and asks a held viewer to quit.
+    // Revokes the table entry, asks a held viewer to quit and ends every remote connection.
     ~CGraphEdit();
     CGraphEdit(const CGraphEdit&) = delete;
     CGraphEdit& operator=(const CGraphEdit&) = delete;
@@ -60,6 +62,10 @@ private:
     // The graph while it is published, for ending its remote connections when the viewer
     // is let go.
     CComPtr<IUnknown> m_spPublished;
+    // What a viewer reaches of the published graph, and the enumerators' interfaces, kept
+    // out of the viewer's power to remove (its removal could stop this thread for good).
+    CPublishedStubs m_stubs;
+    CEnumeratorAnchor m_anchor;
     PROCESS_INFORMATION m_rgPI;
     HWND m_hWndGraphEdit;
     HWND m_hWndListBox;

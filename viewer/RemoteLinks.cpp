@@ -2,25 +2,80 @@
 
 #include <dshow.h>
 
-#include "atl/AtlComPtr.h"
-
 namespace {
 
-int DisconnectPins(IBaseFilter* pFilter)
+using PFNVISIT = void (*)(IUnknown* pObject, void* pContext);
+
+int VisitPins(IBaseFilter* pFilter, PFNVISIT pfnVisit, void* pContext)
 {
     CComPtr<IEnumPins> spEnum;
     if (FAILED(pFilter->EnumPins(&spEnum)) || !spEnum)
         return 0;
-    int nDisconnected = 0;
+    int nVisited = 0;
     for (;;)
     {
         CComPtr<IPin> spPin;
         ULONG cFetched = 0;
         if (spEnum->Next(1, &spPin, &cFetched) != S_OK || cFetched != 1)
-            return nDisconnected;
-        DisconnectRemoteObject(spPin);
-        ++nDisconnected;
+            return nVisited;
+        pfnVisit(spPin, pContext);
+        ++nVisited;
     }
+}
+
+// What a viewer reaches through a graph: the graph, its clock, its filters and their pins.
+// Objects of their own, each with its own connections, which the graph's do not cover.
+int VisitGraphObjects(IUnknown* pGraph, PFNVISIT pfnVisit, void* pContext)
+{
+    if (!pGraph)
+        return 0;
+    pfnVisit(pGraph, pContext);
+    int nVisited = 1;
+
+    CComPtr<IMediaFilter> spMediaFilter;
+    CComPtr<IReferenceClock> spClock;
+    if (SUCCEEDED(pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter))) &&
+        spMediaFilter && spMediaFilter->GetSyncSource(&spClock) == S_OK && spClock)
+    {
+        pfnVisit(spClock, pContext);
+        ++nVisited;
+    }
+
+    CComPtr<IFilterGraph> spGraph;
+    if (FAILED(pGraph->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spGraph))) || !spGraph)
+        return nVisited;
+    CComPtr<IEnumFilters> spEnum;
+    if (FAILED(spGraph->EnumFilters(&spEnum)) || !spEnum)
+        return nVisited;
+    for (;;)
+    {
+        CComPtr<IBaseFilter> spFilter;
+        ULONG cFetched = 0;
+        if (spEnum->Next(1, &spFilter, &cFetched) != S_OK || cFetched != 1)
+            return nVisited;
+        pfnVisit(spFilter, pContext);
+        nVisited += 1 + VisitPins(spFilter, pfnVisit, pContext);
+    }
+}
+
+void DisconnectVisited(IUnknown* pObject, void*)
+{
+    DisconnectRemoteObject(pObject);
+}
+
+struct SHoldContext
+{
+    IStream* pData;
+    int nHeld;
+};
+
+void HoldVisited(IUnknown* pObject, void* pContext)
+{
+    SHoldContext* pHold = static_cast<SHoldContext*>(pContext);
+    // An object that cannot be marshaled cannot reach a viewer either.
+    if (SUCCEEDED(::CoMarshalInterface(pHold->pData, IID_IUnknown, pObject, MSHCTX_LOCAL, nullptr,
+                                       MSHLFLAGS_TABLESTRONG)))
+        ++pHold->nHeld;
 }
 
 } // namespace
@@ -34,26 +89,40 @@ HRESULT DisconnectRemoteObject(IUnknown* pObject)
 
 int DisconnectRemoteClients(IUnknown* pGraph)
 {
-    if (!pGraph)
-        return 0;
-    DisconnectRemoteObject(pGraph);
-    int nDisconnected = 1;
+    return VisitGraphObjects(pGraph, DisconnectVisited, nullptr);
+}
 
-    // What a viewer reads of the graph are its filters and their pins: objects of their
-    // own, each with its own connections, which the graph's do not cover.
-    CComPtr<IFilterGraph> spGraph;
-    if (FAILED(pGraph->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spGraph))) || !spGraph)
-        return nDisconnected;
-    CComPtr<IEnumFilters> spEnum;
-    if (FAILED(spGraph->EnumFilters(&spEnum)) || !spEnum)
-        return nDisconnected;
-    for (;;)
+CPublishedStubs::CPublishedStubs() : m_spData(), m_nHeld(0)
+{
+}
+
+CPublishedStubs::~CPublishedStubs()
+{
+    Drop();
+}
+
+int CPublishedStubs::Hold(IUnknown* pGraph)
+{
+    Drop();
+    if (!pGraph || FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &m_spData)) || !m_spData)
+        return 0;
+    SHoldContext hold = {m_spData, 0};
+    VisitGraphObjects(pGraph, HoldVisited, &hold);
+    m_nHeld = hold.nHeld;
+    return m_nHeld;
+}
+
+void CPublishedStubs::Drop()
+{
+    if (m_spData)
     {
-        CComPtr<IBaseFilter> spFilter;
-        ULONG cFetched = 0;
-        if (spEnum->Next(1, &spFilter, &cFetched) != S_OK || cFetched != 1)
-            return nDisconnected;
-        DisconnectRemoteObject(spFilter);
-        nDisconnected += 1 + DisconnectPins(spFilter);
+        // Each marshal is read back in the order written. A stub that a disconnect already
+        // ended makes its release fail, which is the expected outcome here.
+        const LARGE_INTEGER liStart = {};
+        if (SUCCEEDED(m_spData->Seek(liStart, STREAM_SEEK_SET, nullptr)))
+            for (int i = 0; i < m_nHeld; ++i)
+                ::CoReleaseMarshalData(m_spData);
+        m_spData.Release();
     }
+    m_nHeld = 0;
 }

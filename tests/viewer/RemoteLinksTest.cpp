@@ -7,6 +7,7 @@
 
 #include "MessagePump.h"
 #include "RotEntries.h"
+#include "viewer/EnumeratorAnchor.h"
 #include "viewer/RemoteLinks.h"
 
 namespace {
@@ -95,10 +96,92 @@ TEST(RemoteLinks, AClientsCallsOnTheGraphAndItsFiltersFailOnceDisconnected)
     ::CloseHandle(client.hCallAgain);
 }
 
+ULONG References(IUnknown* pObject)
+{
+    pObject->AddRef();
+    return pObject->Release();
+}
+
+// Runs ClientProc to its end: it takes the graph and a filter, calls each, releases all.
+void RunClientToItsEnd(IUnknown* pGraph, SClient* pClient)
+{
+    pClient->hHolding = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    pClient->hCallAgain = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    pClient->hrFirst = E_FAIL;
+    ASSERT_EQ(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IFilterGraph, pGraph, &pClient->pStream));
+    HANDLE hClient = ::CreateThread(nullptr, 0, ClientProc, pClient, 0, nullptr);
+    ASSERT_TRUE(hClient != nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(hClient, 0) == WAIT_OBJECT_0; }, kGenerousDeadlineMs));
+    ::CloseHandle(hClient);
+    ::CloseHandle(pClient->hHolding);
+    ::CloseHandle(pClient->hCallAgain);
+}
+
+// A client's release of the last reference it got removes the stub it used (under Wine
+// with a wait that can hang this thread); held stubs outlive the client's releases and end
+// only by the disconnect, after which nothing of them keeps the filter.
+TEST(RemoteLinks, HeldStubsOutliveAClientsReleasesAndEndWithTheDisconnect)
+{
+    CApartment apartment;
+    ASSERT_EQ(S_OK, apartment.m_hr);
+    CComPtr<IUnknown> spGraph = CreateFilterGraph();
+    ASSERT_TRUE(spGraph != nullptr);
+    CComPtr<IGraphBuilder> spBuilder;
+    ASSERT_EQ(S_OK, spGraph.QueryInterface(&spBuilder));
+    CComPtr<IBaseFilter> spSource;
+    ASSERT_EQ(S_OK, spSource.CoCreateInstance(CLSID_AsyncReader, nullptr, CLSCTX_INPROC_SERVER));
+    ASSERT_EQ(S_OK, spBuilder->AddFilter(spSource, L"Source"));
+    const ULONG ulOwn = References(spSource);
+
+    // Not held: the client's stub for the filter goes with its release.
+    SClient unheld = {};
+    RunClientToItsEnd(spGraph, &unheld);
+    ASSERT_EQ(S_OK, unheld.hrFirst);
+    ASSERT_EQ(S_OK, unheld.hrFilterAgain);
+    EXPECT_EQ(ulOwn, References(spSource));
+
+    // Held: the graph and the filter (a reader has no pin before its file is given).
+    CPublishedStubs stubs;
+    EXPECT_EQ(2, stubs.Hold(spGraph));
+    const ULONG ulHeld = References(spSource);
+    EXPECT_LT(ulOwn, ulHeld);
+    SClient held = {};
+    RunClientToItsEnd(spGraph, &held);
+    ASSERT_EQ(S_OK, held.hrFirst);
+    EXPECT_EQ(S_OK, held.hrFilterAgain);
+    // The stubs the client used are ours, with what it asked of them.
+    EXPECT_LE(ulHeld, References(spSource));
+
+    EXPECT_EQ(2, DisconnectRemoteClients(spGraph));
+    stubs.Drop();
+    EXPECT_EQ(0, stubs.Count());
+    EXPECT_EQ(ulOwn, References(spSource));
+    // Holding again after a drop starts from nothing.
+    EXPECT_EQ(2, stubs.Hold(spGraph));
+    DisconnectRemoteClients(spGraph);
+}
+
+// The anchor needs the platform's proxies for every enumerator a graph hands out, and is
+// marshaled once however often the bridge publishes.
+TEST(RemoteLinks, TheEnumeratorAnchorHoldsEachEnumeratorInterfaceOnce)
+{
+    CApartment apartment;
+    ASSERT_EQ(S_OK, apartment.m_hr);
+    CEnumeratorAnchor anchor;
+    EXPECT_EQ(3, anchor.Hold());
+    EXPECT_EQ(3, anchor.Hold());
+    anchor.Drop();
+    EXPECT_EQ(0, anchor.Count());
+    EXPECT_EQ(3, anchor.Hold());
+}
+
 TEST(RemoteLinks, NothingPublishedNothingDone)
 {
     EXPECT_EQ(0, DisconnectRemoteClients(nullptr));
     EXPECT_EQ(E_INVALIDARG, DisconnectRemoteObject(nullptr));
+    CPublishedStubs stubs;
+    EXPECT_EQ(0, stubs.Hold(nullptr));
+    stubs.Drop();
 }
 
 } // namespace
