@@ -2,6 +2,8 @@
 
 #include <dshow.h>
 
+#include "viewer/RemoteLinks.h"
+
 namespace {
 
 // An enumerator of nothing for each kind a graph hands out: one object, so one stub
@@ -114,15 +116,8 @@ void CEnumeratorAnchor::Drop()
 {
     if (m_spAnchor)
         ::CoDisconnectObject(m_spAnchor, 0);
-    if (m_spData)
-    {
-        // The disconnect ended the stubs; each marshal's release then fails as expected.
-        const LARGE_INTEGER liStart = {};
-        if (SUCCEEDED(m_spData->Seek(liStart, STREAM_SEEK_SET, nullptr)))
-            for (int i = 0; i < m_nHeld; ++i)
-                ::CoReleaseMarshalData(m_spData);
-        m_spData.Release();
-    }
+    ReleaseMarshals(m_spData, m_nHeld);
+    m_spData.Release();
     m_spAnchor.Release();
     m_nHeld = 0;
 }

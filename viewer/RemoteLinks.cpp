@@ -92,6 +92,18 @@ int DisconnectRemoteClients(IUnknown* pGraph)
     return VisitGraphObjects(pGraph, DisconnectVisited, nullptr);
 }
 
+void ReleaseMarshals(IStream* pData, int nMarshals)
+{
+    if (!pData)
+        return;
+    // Each marshal is read back in the order written; a failed release still reads its own.
+    const LARGE_INTEGER liStart = {};
+    if (FAILED(pData->Seek(liStart, STREAM_SEEK_SET, nullptr)))
+        return;
+    for (int i = 0; i < nMarshals; ++i)
+        ::CoReleaseMarshalData(pData);
+}
+
 CPublishedStubs::CPublishedStubs() : m_spData(), m_nHeld(0)
 {
 }
@@ -114,15 +126,7 @@ int CPublishedStubs::Hold(IUnknown* pGraph)
 
 void CPublishedStubs::Drop()
 {
-    if (m_spData)
-    {
-        // Each marshal is read back in the order written. A stub that a disconnect already
-        // ended makes its release fail, which is the expected outcome here.
-        const LARGE_INTEGER liStart = {};
-        if (SUCCEEDED(m_spData->Seek(liStart, STREAM_SEEK_SET, nullptr)))
-            for (int i = 0; i < m_nHeld; ++i)
-                ::CoReleaseMarshalData(m_spData);
-        m_spData.Release();
-    }
+    ReleaseMarshals(m_spData, m_nHeld);
+    m_spData.Release();
     m_nHeld = 0;
 }

@@ -17,6 +17,10 @@ int DisconnectRemoteClients(IUnknown* pGraph);
 // One object's remote connections, ended whatever kind of marshaling the object offers.
 HRESULT DisconnectRemoteObject(IUnknown* pObject);
 
+// Gives back nMarshals table marshals written one after the other into pData. A marshal
+// whose stub a disconnect already ended fails to be given back, which is expected.
+void ReleaseMarshals(IStream* pData, int nMarshals);
+
 // While a graph is published, one table-strong marshal of each object a viewer reaches
 // through it (the graph, its clock, its filters, their pins), so that the viewer's releases
 // never remove their stubs: only DisconnectRemoteClients ends them.

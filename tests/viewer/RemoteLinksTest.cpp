@@ -61,17 +61,24 @@ DWORD WINAPI ClientProc(LPVOID pv)
     return 0;
 }
 
+// A graph of the platform's with one filter, a file reader without a file (so no pins).
+void GraphWithReader(CComPtr<IUnknown>& spGraph, CComPtr<IBaseFilter>& spReader)
+{
+    spGraph = CreateFilterGraph();
+    ASSERT_TRUE(spGraph != nullptr);
+    CComPtr<IGraphBuilder> spBuilder;
+    ASSERT_EQ(S_OK, spGraph.QueryInterface(&spBuilder));
+    ASSERT_EQ(S_OK, spReader.CoCreateInstance(CLSID_AsyncReader, nullptr, CLSCTX_INPROC_SERVER));
+    ASSERT_EQ(S_OK, spBuilder->AddFilter(spReader, L"Source"));
+}
+
 TEST(RemoteLinks, AClientsCallsOnTheGraphAndItsFiltersFailOnceDisconnected)
 {
     CApartment apartment;
     ASSERT_EQ(S_OK, apartment.m_hr);
-    CComPtr<IUnknown> spGraph = CreateFilterGraph();
-    ASSERT_TRUE(spGraph != nullptr);
-    CComPtr<IGraphBuilder> spBuilder;
-    ASSERT_EQ(S_OK, spGraph.QueryInterface(&spBuilder));
+    CComPtr<IUnknown> spGraph;
     CComPtr<IBaseFilter> spSource;
-    ASSERT_EQ(S_OK, spSource.CoCreateInstance(CLSID_AsyncReader, nullptr, CLSCTX_INPROC_SERVER));
-    ASSERT_EQ(S_OK, spBuilder->AddFilter(spSource, L"Source"));
+    ASSERT_NO_FATAL_FAILURE(GraphWithReader(spGraph, spSource));
 
     SClient client = {nullptr, ::CreateEventW(nullptr, TRUE, FALSE, nullptr), ::CreateEventW(nullptr, TRUE, FALSE, nullptr),
                       E_FAIL, S_OK, S_OK};
@@ -88,8 +95,10 @@ TEST(RemoteLinks, AClientsCallsOnTheGraphAndItsFiltersFailOnceDisconnected)
     EXPECT_TRUE(FAILED(client.hrGraphAgain)) << std::hex << client.hrGraphAgain;
     EXPECT_TRUE(FAILED(client.hrFilterAgain)) << std::hex << client.hrFilterAgain;
     // This process's own references are untouched.
+    CComPtr<IFilterGraph> spOwn;
+    ASSERT_EQ(S_OK, spGraph.QueryInterface(&spOwn));
     CComPtr<IEnumFilters> spEnum;
-    EXPECT_EQ(S_OK, spBuilder->EnumFilters(&spEnum));
+    EXPECT_EQ(S_OK, spOwn->EnumFilters(&spEnum));
 
     ::CloseHandle(hClient);
     ::CloseHandle(client.hHolding);
@@ -124,13 +133,9 @@ TEST(RemoteLinks, HeldStubsOutliveAClientsReleasesAndEndWithTheDisconnect)
 {
     CApartment apartment;
     ASSERT_EQ(S_OK, apartment.m_hr);
-    CComPtr<IUnknown> spGraph = CreateFilterGraph();
-    ASSERT_TRUE(spGraph != nullptr);
-    CComPtr<IGraphBuilder> spBuilder;
-    ASSERT_EQ(S_OK, spGraph.QueryInterface(&spBuilder));
+    CComPtr<IUnknown> spGraph;
     CComPtr<IBaseFilter> spSource;
-    ASSERT_EQ(S_OK, spSource.CoCreateInstance(CLSID_AsyncReader, nullptr, CLSCTX_INPROC_SERVER));
-    ASSERT_EQ(S_OK, spBuilder->AddFilter(spSource, L"Source"));
+    ASSERT_NO_FATAL_FAILURE(GraphWithReader(spGraph, spSource));
     const ULONG ulOwn = References(spSource);
 
     // Not held: the client's stub for the filter goes with its release.
