@@ -40,7 +40,33 @@ HRESULT CollectPublishedGraphs(std::vector<SPublishedGraph>* prgGraphs)
     return S_OK;
 }
 
-HRESULT ReadRemoteFilterNames(IMoniker* pMoniker, std::vector<std::wstring>* prgNames)
+namespace {
+
+HRESULT ReadFilterNames(IFilterGraph* pGraph, std::vector<std::wstring>* prgNames)
+{
+    prgNames->clear();
+    CComPtr<IEnumFilters> spEnum;
+    HRESULT hr = pGraph->EnumFilters(&spEnum);
+    if (FAILED(hr))
+        return hr;
+
+    ULONG cFetched = 0;   // across processes the enumerator insists on a count pointer
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK && cFetched == 1; spFilter.Release())
+    {
+        FILTER_INFO info = {};
+        hr = spFilter->QueryFilterInfo(&info);
+        if (FAILED(hr))
+            return hr;
+        if (info.pGraph)
+            info.pGraph->Release();
+        prgNames->push_back(info.achName);
+    }
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT ReadRemoteFilterNames(IMoniker* pMoniker, std::vector<std::wstring>* prgNames, DWORD dwRounds)
 {
     if (!pMoniker || !prgNames)
         return E_POINTER;
@@ -60,21 +86,8 @@ HRESULT ReadRemoteFilterNames(IMoniker* pMoniker, std::vector<std::wstring>* prg
     hr = spObject.QueryInterface(&spGraph);
     if (FAILED(hr))
         return hr;
-    CComPtr<IEnumFilters> spEnum;
-    hr = spGraph->EnumFilters(&spEnum);
-    if (FAILED(hr))
-        return hr;
-
-    ULONG cFetched = 0;
-    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK && cFetched == 1; spFilter.Release())
-    {
-        FILTER_INFO info = {};
-        hr = spFilter->QueryFilterInfo(&info);
-        if (FAILED(hr))
-            return hr;
-        if (info.pGraph)
-            info.pGraph->Release();
-        prgNames->push_back(info.achName);
-    }
-    return S_OK;
+    hr = ReadFilterNames(spGraph, prgNames);
+    for (DWORD i = 1; i < dwRounds && SUCCEEDED(hr); ++i)
+        hr = ReadFilterNames(spGraph, prgNames);
+    return hr;
 }

@@ -20,6 +20,8 @@ struct SPublishedGraph
 // Every table entry whose display name is a filter graph item name, in table order.
 HRESULT CollectPublishedGraphs(std::vector<SPublishedGraph>* prgGraphs);
 
-// Binds the moniker through the table, asks for the filter graph and reads its filters' names.
-// Nothing of the remote graph is kept afterwards.
-HRESULT ReadRemoteFilterNames(IMoniker* pMoniker, std::vector<std::wstring>* prgNames);
+// Binds the moniker through the table, asks for the filter graph and reads its filters' names
+// dwRounds times over (at least once), each time through a new enumerator and filter
+// references released right after their last call; stops at the first failure. Nothing of
+// the remote graph is kept afterwards.
+HRESULT ReadRemoteFilterNames(IMoniker* pMoniker, std::vector<std::wstring>* prgNames, DWORD dwRounds = 1);

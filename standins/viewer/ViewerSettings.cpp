@@ -72,6 +72,7 @@ CViewerSettings::CViewerSettings()
       m_dwSlowConnectMs(0),
       m_dwHoldAfterQuitMs(0),
       m_dwEndWithoutRelease(0),
+      m_dwReadRounds(1),
       m_strReportFile(kDefaultReportFile)
 {
 }
@@ -98,6 +99,7 @@ void CViewerSettings::Load(HKEY hRoot, const wchar_t* pszSubKey)
     ReadDword(hKey, L"SlowConnectMs", &m_dwSlowConnectMs);
     ReadDword(hKey, L"HoldAfterQuitMs", &m_dwHoldAfterQuitMs);
     ReadDword(hKey, L"EndWithoutRelease", &m_dwEndWithoutRelease);
+    ReadDword(hKey, L"ReadRounds", &m_dwReadRounds);
 
     std::vector<wchar_t> rgch;
     if (ReadWideData(hKey, L"ExtraEntries", REG_MULTI_SZ, &rgch))

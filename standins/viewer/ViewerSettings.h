@@ -35,6 +35,10 @@ public:
     // Keeps what it got and ends without releasing it: kEndHoldingAll, or kEndHoldingObjects
     // (the graph, its filters and pins; its enumerators it let go of).
     DWORD m_dwEndWithoutRelease;
+    // Reads the graph's filters this many times over one binding before it reports its
+    // connection, each time with a new enumerator and filter references that it releases
+    // right after their last call, as a viewer that refreshes its view does.
+    DWORD m_dwReadRounds;
     std::vector<std::wstring> m_rgstrExtraEntries;
     std::wstring m_strReportFile;
 };

@@ -556,6 +556,47 @@ TEST_P(LateViewerTest, ShowAgainRebuildAndCloseWorkAndItsObjectsGo)
 INSTANTIATE_TEST_SUITE_P(Table, LateViewerTest, ::testing::ValuesIn(c_rgLateViewers),
                          [](const ::testing::TestParamInfo<LateViewer>& info) { return info.param.pszName; });
 
+// A viewer that reads the graph over and over, as one that refreshes its view does: each
+// enumerator and filter it got is released right after its last call. Each such release
+// removed the last stub of an interface in the tool, and under Wine that removal could
+// miss the end of the call just before it and hang the tool's thread for good
+// (docs/show-graph-cycles.md). Both viewers finish their reading, and a second Show graph,
+// a rebuild and the close work. The hang depended on timing: with the tool before the fix
+// this test hung now and then (more often with the other core busy), never after it.
+class RereadingViewerTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { ::CoInitialize(nullptr); }
+    static void TearDownTestSuite() { ::CoUninitialize(); }
+};
+
+TEST_F(RereadingViewerTest, ItsReleasesNeverHangTheTool)
+{
+    const DWORD kRounds = 50;
+    CViewerReport report;
+    report.SetSwitch(L"ReadRounds", kRounds);
+    CToolSession tool;
+    ASSERT_TRUE(tool.Started());
+    ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\demo.grf"));
+    const long lOwn = LiveTotal(tool.Process().DebugLines());
+
+    const DWORD dwStart = ::GetTickCount();
+    tool.Click(IDC_BTN_SHOW);
+    ASSERT_TRUE(report.WaitFor("connected graph=")) << ::testing::PrintToString(report.Lines());
+    std::printf("%lu reads of the graph in %lu ms\n", static_cast<unsigned long>(kRounds),
+                static_cast<unsigned long>(::GetTickCount() - dwStart));
+    tool.Click(IDC_BTN_SHOW);
+    ASSERT_TRUE(tool.WaitUntilHandled()) << "the second Show graph did not return";
+    ASSERT_TRUE(report.WaitFor("connected graph=", 2)) << ::testing::PrintToString(report.Lines());
+
+    tool.Click(IDC_BTN_BUILD);
+    ASSERT_TRUE(tool.WaitUntilHandled()) << "the rebuild did not return";
+    EXPECT_TRUE(tool.Enabled(IDC_BTN_PLAY));
+    EXPECT_TRUE(tool.NoBoxShown());
+    EXPECT_TRUE(driver::WaitUntil([&] { return LiveTotal(tool.Process().DebugLines()) == lOwn; }));
+    EXPECT_EQ(0u, tool.CloseAndWait());
+}
+
 // Takes the viewer's "Path" value out of the registry for one test and puts it back as it
 // was, type and all.
 class CViewerPathRemoved

@@ -73,6 +73,7 @@ TEST(ViewerSettings, DefaultsWithoutKeyOrValues)
         EXPECT_EQ(0u, s.m_dwSlowConnectMs);
         EXPECT_EQ(0u, s.m_dwHoldAfterQuitMs);
         EXPECT_EQ(0u, s.m_dwEndWithoutRelease);
+        EXPECT_EQ(1u, s.m_dwReadRounds);
         EXPECT_TRUE(s.m_rgstrExtraEntries.empty());
         EXPECT_EQ(L"C:\\viewer-report.txt", s.m_strReportFile);
     }
@@ -93,6 +94,7 @@ TEST(ViewerSettings, ReadsEveryValue)
     key.SetDword(L"SlowConnectMs", 40);
     key.SetDword(L"HoldAfterQuitMs", 1500);
     key.SetDword(L"EndWithoutRelease", kEndHoldingObjects);
+    key.SetDword(L"ReadRounds", 300);
     key.SetRaw(L"ExtraEntries", REG_MULTI_SZ, std::wstring(L"decoy one\0pid 1 IFilterGraph = 2\0\0", 35));
     key.SetRaw(L"ReportFile", REG_SZ, std::wstring(L"D:\\report.txt", 14));
 
@@ -110,6 +112,7 @@ TEST(ViewerSettings, ReadsEveryValue)
     EXPECT_EQ(40u, s.m_dwSlowConnectMs);
     EXPECT_EQ(1500u, s.m_dwHoldAfterQuitMs);
     EXPECT_EQ(kEndHoldingObjects, s.m_dwEndWithoutRelease);
+    EXPECT_EQ(300u, s.m_dwReadRounds);
     EXPECT_EQ((std::vector<std::wstring>{L"decoy one", L"pid 1 IFilterGraph = 2"}), s.m_rgstrExtraEntries);
     EXPECT_EQ(L"D:\\report.txt", s.m_strReportFile);
 }
