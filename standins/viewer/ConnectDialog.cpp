@@ -286,7 +286,7 @@ void CConnectDialog::OnOk()
                      ? ReadRemoteGraph(graph.m_spMoniker.p, m_pSettings->m_dwSlowConnectMs,
                                        bKeeps ? &ViewerHold() : nullptr,
                                        m_pSettings->m_dwEndWithoutRelease != kEndHoldingObjects, m_pLog, &rgNames)
-                     : ReadFilterNamesRounds(graph.m_spMoniker.p, m_pSettings->m_dwReadRounds, m_pLog, &rgNames);
+                     : ReadRemoteFilterNames(graph.m_spMoniker.p, &rgNames, m_pSettings->m_dwReadRounds);
     if (SUCCEEDED(hr))
     {
         m_pLog->Append(ComposeConnectedLine(graph.m_dwGraph, rgNames));

@@ -3,7 +3,6 @@
 #include <dshow.h>
 
 #include "ReportLog.h"
-#include "RotGraphs.h"
 #include "ViewerSettings.h"
 
 namespace
@@ -130,14 +129,6 @@ HRESULT ReadRemoteGraph(IMoniker* pMoniker, DWORD dwPauseMs, CRemoteHold* pHold,
         pLog->Append(szLine);
     }
     return S_OK;
-}
-
-HRESULT ReadFilterNamesRounds(IMoniker* pMoniker, DWORD dwRounds, const CReportLog* pLog,
-                              std::vector<std::wstring>* prgNames)
-{
-    if (dwRounds > 1 && pLog)
-        pLog->Append(L"connecting");
-    return ReadRemoteFilterNames(pMoniker, prgNames, dwRounds);
 }
 
 void EndRemoteHold(const CViewerSettings& settings, const CReportLog& log)

@@ -1,7 +1,7 @@
 // Reading a remote graph the way slower or less tidy viewers do: call by call with a pause
 // before each call into the publishing process, and keeping what it got (the graph, its
 // enumerators, filters and pins) instead of letting go of it at once. Switched on through
-// the settings (SlowConnectMs, HoldAfterQuitMs, EndWithoutRelease, ReadRounds).
+// the settings (SlowConnectMs, HoldAfterQuitMs, EndWithoutRelease).
 #pragma once
 
 #include <objbase.h>
@@ -36,11 +36,6 @@ CRemoteHold& ViewerHold();
 // enumerators only when bKeepEnumerators.
 HRESULT ReadRemoteGraph(IMoniker* pMoniker, DWORD dwPauseMs, CRemoteHold* pHold, bool bKeepEnumerators,
                         const CReportLog* pLog, std::vector<std::wstring>* prgNames);
-
-// Reads the names of the graph's filters dwRounds times over (ReadRemoteFilterNames); more
-// than one round logs "connecting" first.
-HRESULT ReadFilterNamesRounds(IMoniker* pMoniker, DWORD dwRounds, const CReportLog* pLog,
-                              std::vector<std::wstring>* prgNames);
 
 // Once the message loop has ended: what was kept is released now, after the configured
 // wait (while the tool has long let this viewer go), or never, when the viewer ends
