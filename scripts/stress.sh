@@ -8,7 +8,9 @@
 # suite's short form does. STRESS_ARGS adds options of the session program (--wait-connect,
 # --busy, --viewer-switch NAME=VALUE). STRESS_PROGRAM=remote_read_cost runs that program
 # instead, with the arguments given (CLIENTS [DEPTH]): the platform's own cost of a client
-# that reads a published graph, the yardstick for the tool's working set over many viewers.
+# that reads a published graph, the yardstick for the tool's working set over many viewers;
+# STRESS_PROGRAM=delegating_stub_cost (CYCLES) what each generation of the stubs a viewer
+# uses leaves in the heaps.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
