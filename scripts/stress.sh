@@ -6,7 +6,7 @@
 # the build tree), like the test command. Extra checks: set STRESS_CHECK=1 to fail on a
 # growing working set, a box other than the tolerated one, or objects a viewer kept, as the
 # suite's short form does. STRESS_ARGS adds options of the session program (--wait-connect,
-# --busy, --viewer-switch NAME=VALUE). STRESS_PROGRAM=remote_read_cost runs that program
+# --busy, --trace-copy, --viewer-switch NAME=VALUE). STRESS_PROGRAM=remote_read_cost runs that program
 # instead, with the arguments given (CLIENTS [DEPTH]): the platform's own cost of a client
 # that reads a published graph, the yardstick for the tool's working set over many viewers;
 # STRESS_PROGRAM=delegating_stub_cost (CYCLES) what each generation of the stubs a viewer

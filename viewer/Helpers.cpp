@@ -74,7 +74,10 @@ HRESULT CGraphEdit::ShowGraph(IUnknown* pGraph)
     m_stubs.Hold(pGraph);
     HRESULT hr = AddToRot(pGraph, &m_dwCookie);
     if (FAILED(hr))
+    {
+        ATLTRACE2(atlTraceGeneral, 2, L"###Err### CGraphEdit::ShowGraph(): AddToRot() failed, hr=0x%X\n", hr);
         return hr;
+    }
 
     // From here on the table entry stays until the next CloseGraphEdit, whatever fails.
     hr = LoadGraphEdit(szProppage_dll);
@@ -213,6 +216,8 @@ HRESULT CGraphEdit::LoadGraphEdit(LPCWSTR szProppage_dll)
 
     if (!bStarted)
     {
+        ATLTRACE2(atlTraceGeneral, 2, L"###Err### CGraphEdit::LoadGraphEdit(): CreateProcess() failed, error %u\n",
+                  dwError);
         key.Close();
         return HresultFromStartError(dwError);
     }

@@ -597,23 +597,28 @@ TEST_F(RereadingViewerTest, ItsReleasesNeverHangTheTool)
     EXPECT_EQ(0u, tool.CloseAndWait());
 }
 
-// Takes the viewer's "Path" value out of the registry for one test and puts it back as it
-// was, type and all.
-class CViewerPathRemoved
+// Takes the viewer's "Path" value out of the registry for one test (or puts another path
+// in its place) and puts it back as it was, type and all.
+class CViewerPathReplaced
 {
 public:
-    CViewerPathRemoved() : m_dwType(REG_NONE), m_cbData(sizeof(m_rgbData)), m_rgbData()
+    explicit CViewerPathReplaced(const wchar_t* pszPath = nullptr)
+        : m_dwType(REG_NONE), m_cbData(sizeof(m_rgbData)), m_rgbData()
     {
         m_bHad = ::RegGetValueW(HKEY_LOCAL_MACHINE, c_szKey, L"Path", RRF_RT_ANY | RRF_NOEXPAND, &m_dwType,
                                 m_rgbData, &m_cbData) == ERROR_SUCCESS;
         HKEY hKey = nullptr;
         if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, c_szKey, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS)
         {
-            ::RegDeleteValueW(hKey, L"Path");
+            if (pszPath)
+                ::RegSetValueExW(hKey, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(pszPath),
+                                 static_cast<DWORD>((wcslen(pszPath) + 1) * sizeof(wchar_t)));
+            else
+                ::RegDeleteValueW(hKey, L"Path");
             ::RegCloseKey(hKey);
         }
     }
-    ~CViewerPathRemoved()
+    ~CViewerPathReplaced()
     {
         HKEY hKey = nullptr;
         if (m_bHad && ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, c_szKey, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS)
@@ -672,7 +677,7 @@ TEST(ShowGraphLaunchTest, WithoutPathTheViewerComesFromTheFolderTheToolStartedIn
         CFolderWithViewer graphs(L"C:\\e2e-graph-folder");
         ASSERT_TRUE(start.Ready() && graphs.Ready());
         ASSERT_TRUE(graphs.AddCopy(L"C:\\fixtures\\short.grf", L"short.grf"));
-        CViewerPathRemoved noPath;
+        CViewerPathReplaced noPath;
         ASSERT_TRUE(noPath.Had());
         CViewerReport report;
 
@@ -691,6 +696,29 @@ TEST(ShowGraphLaunchTest, WithoutPathTheViewerComesFromTheFolderTheToolStartedIn
         const std::wstring program = CViewerReport::ProgramOf(ids[0]);
         EXPECT_TRUE(SamePath(start.Viewer(), program)) << ::testing::PrintToString(program);
         EXPECT_TRUE(report.WaitFor("connected graph="));
+        EXPECT_EQ(0u, tool.CloseAndWait());
+    }
+    ::CoUninitialize();
+}
+
+// A viewer that cannot be started: the user sees the platform's reason, and the tracing
+// copy says which step failed, the publication having gone through.
+TEST(ShowGraphLaunchTest, AViewerThatCannotBeStartedIsReportedAndTraced)
+{
+    ::CoInitialize(nullptr);
+    {
+        CViewerPathReplaced missing(L"C:\\no-such-folder\\graphedt.exe");
+        ASSERT_TRUE(missing.Had());
+        CToolSession tool(L"MeridelTestTrace.exe");
+        ASSERT_TRUE(tool.Started());
+        ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\short.grf"));
+        tool.Click(IDC_BTN_SHOW);
+        const HRESULT hrPathNotFound = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        EXPECT_TRUE(tool.ExpectBox(ExpectedErrorText(L"Can't show graph", hrPathNotFound), true));
+        EXPECT_EQ(1, tool.Process().CountDebugLines(
+                         L"###Err### CGraphEdit::LoadGraphEdit(): CreateProcess() failed, error 3"));
+        EXPECT_EQ(0, tool.Process().CountDebugLines(L"AddToRot() failed"));
+        EXPECT_EQ(1u, RotEntriesOf(tool.Process().ProcessId()).size());
         EXPECT_EQ(0u, tool.CloseAndWait());
     }
     ::CoUninitialize();

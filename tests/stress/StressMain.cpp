@@ -61,6 +61,8 @@ struct SOptions
     bool bCheck = false;
     bool bWaitConnect = false;
     bool bBusy = false;
+    // The tracing copy of the tool: a failure's box comes with the tool's own trace of it.
+    bool bTraceCopy = false;
     std::vector<SViewerSwitch> rgSwitches;
 };
 
@@ -75,6 +77,8 @@ bool ParseOptions(int argc, wchar_t** argv, SOptions* pOptions)
             pOptions->bWaitConnect = true;
         else if (arg == L"--busy")
             pOptions->bBusy = true;
+        else if (arg == L"--trace-copy")
+            pOptions->bTraceCopy = true;
         else if (i + 1 < argc && arg == L"--viewer-switch")
         {
             const std::wstring value = argv[++i];
@@ -396,6 +400,17 @@ void PrintWaitedInterface(const std::string& line, DWORD dwProcessId)
 
 // A click that hangs: the windows of the tool and its viewers, then their stacks. The tool
 // is let go by this program's debugger first, since a process takes one debugger only.
+// The tool's reports of failures since a click began: only the tracing copy writes them.
+void PrintFailureTraces(const std::vector<std::wstring>& rgLines, size_t nFrom)
+{
+    for (size_t i = nFrom; i < rgLines.size(); ++i)
+        if (rgLines[i].find(L"###Err###") != std::wstring::npos)
+        {
+            const std::wstring line = rgLines[i].substr(0, rgLines[i].find_last_not_of(L"\r\n") + 1);
+            std::wprintf(L"  tool: %ls\n", line.c_str());
+        }
+}
+
 void PrintHang(e2e::CToolSession& tool)
 {
     const DWORD dwToolId = tool.Process().ProcessId();
@@ -516,7 +531,7 @@ int wmain(int argc, wchar_t** argv)
     if (!ParseOptions(argc, argv, &options))
     {
         std::fwprintf(stderr, L"usage: stress.exe [--builds N] [--shows M] [--durations K] [--wait-connect] [--busy] "
-                              L"[--viewer-switch NAME=VALUE]... [--check]\n");
+                              L"[--trace-copy] [--viewer-switch NAME=VALUE]... [--check]\n");
         return 2;
     }
     ::CoInitialize(nullptr);
@@ -530,7 +545,7 @@ int wmain(int argc, wchar_t** argv)
     DWORD dwPid = 0;
     std::vector<DWORD> rgLetGo;
     {
-        e2e::CToolSession tool;
+        e2e::CToolSession tool(options.bTraceCopy ? L"MeridelTestTrace.exe" : L"MeridelTest.exe");
         if (!tool.Started())
         {
             std::wprintf(L"the tool did not start\n");
@@ -579,6 +594,7 @@ int wmain(int argc, wchar_t** argv)
             {
                 const int nOutcomesBefore = CountReportLines("connected graph=") + CountReportLines("bind-failed");
                 const std::vector<DWORD> rgViewersBefore = ViewerIds();
+                const size_t nTraceBefore = tool.Process().DebugLines().size();
                 const double dStart = NowMs();
                 std::vector<std::wstring> rgBoxes;
                 const bool bReturned = ClickAndWait(tool, IDC_BTN_SHOW, &rgBoxes);
@@ -602,6 +618,8 @@ int wmain(int argc, wchar_t** argv)
                         rgFailures.push_back(L"show " + std::to_wstring(i) + L" reported: " + text);
                     }
                 }
+                if (!rgBoxes.empty())
+                    PrintFailureTraces(tool.Process().DebugLines(), nTraceBefore);
                 if (!rgBoxes.empty())
                     for (DWORD dwId : ViewerIds())
                         if (std::find(rgViewersBefore.begin(), rgViewersBefore.end(), dwId) == rgViewersBefore.end())
