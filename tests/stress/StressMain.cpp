@@ -398,8 +398,6 @@ void PrintWaitedInterface(const std::string& line, DWORD dwProcessId)
         ::CloseHandle(hProcess);
 }
 
-// A click that hangs: the windows of the tool and its viewers, then their stacks. The tool
-// is let go by this program's debugger first, since a process takes one debugger only.
 // The tool's reports of failures since a click began: only the tracing copy writes them.
 void PrintFailureTraces(const std::vector<std::wstring>& rgLines, size_t nFrom)
 {
@@ -411,6 +409,8 @@ void PrintFailureTraces(const std::vector<std::wstring>& rgLines, size_t nFrom)
         }
 }
 
+// A click that hangs: the windows of the tool and its viewers, then their stacks. The tool
+// is let go by this program's debugger first, since a process takes one debugger only.
 void PrintHang(e2e::CToolSession& tool)
 {
     const DWORD dwToolId = tool.Process().ProcessId();
@@ -619,14 +619,15 @@ int wmain(int argc, wchar_t** argv)
                     }
                 }
                 if (!rgBoxes.empty())
+                {
                     PrintFailureTraces(tool.Process().DebugLines(), nTraceBefore);
-                if (!rgBoxes.empty())
                     for (DWORD dwId : ViewerIds())
                         if (std::find(rgViewersBefore.begin(), rgViewersBefore.end(), dwId) == rgViewersBefore.end())
                         {
                             rgLetGo.push_back(dwId);
                             ++nLetGo;
                         }
+                }
                 QuitLetGoViewers(&rgLetGo);
                 if (!bReturned)
                 {
