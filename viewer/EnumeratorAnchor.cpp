@@ -114,8 +114,7 @@ int CEnumeratorAnchor::Hold()
 
 void CEnumeratorAnchor::Drop()
 {
-    if (m_spAnchor)
-        ::CoDisconnectObject(m_spAnchor, 0);
+    DisconnectRemoteObject(m_spAnchor);
     ReleaseMarshals(m_spData, m_nHeld);
     m_spData.Release();
     m_spAnchor.Release();

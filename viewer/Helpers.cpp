@@ -51,8 +51,8 @@ CGraphEdit::CGraphEdit()
 
 CGraphEdit::~CGraphEdit()
 {
+    // The anchor goes with its member, after this.
     CloseGraphEdit();
-    m_anchor.Drop();
 }
 
 HRESULT CGraphEdit::ShowGraph(IUnknown* pGraph)

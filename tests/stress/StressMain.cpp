@@ -13,6 +13,7 @@
 // --busy: a thread of this program keeps a core busy while it clicks.
 // --viewer-switch: a DWORD behaviour switch of the viewer stand-in (for example
 // SlowConnectMs=100) for the whole run.
+// --trace-copy: the tool's tracing copy, whose failure traces are printed under each box.
 // A click that hangs prints the windows and thread stacks of the tool and its viewers.
 #include <windows.h>
 #include <objbase.h>

@@ -72,6 +72,26 @@ void GraphWithReader(CComPtr<IUnknown>& spGraph, CComPtr<IBaseFilter>& spReader)
     ASSERT_EQ(S_OK, spBuilder->AddFilter(spReader, L"Source"));
 }
 
+// Starts ClientProc on a thread of its own with the graph; with bCallAgainAtOnce it calls
+// again without being told. Null when it could not be started.
+HANDLE StartClient(IUnknown* pGraph, SClient* pClient, bool bCallAgainAtOnce)
+{
+    pClient->hHolding = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    pClient->hCallAgain = ::CreateEventW(nullptr, TRUE, bCallAgainAtOnce, nullptr);
+    pClient->hrFirst = E_FAIL;
+    if (FAILED(::CoMarshalInterThreadInterfaceInStream(IID_IFilterGraph, pGraph, &pClient->pStream)))
+        return nullptr;
+    return ::CreateThread(nullptr, 0, ClientProc, pClient, 0, nullptr);
+}
+
+void CloseClient(HANDLE hClient, const SClient& client)
+{
+    if (hClient)
+        ::CloseHandle(hClient);
+    ::CloseHandle(client.hHolding);
+    ::CloseHandle(client.hCallAgain);
+}
+
 TEST(RemoteLinks, AClientsCallsOnTheGraphAndItsFiltersFailOnceDisconnected)
 {
     CApartment apartment;
@@ -80,10 +100,8 @@ TEST(RemoteLinks, AClientsCallsOnTheGraphAndItsFiltersFailOnceDisconnected)
     CComPtr<IBaseFilter> spSource;
     ASSERT_NO_FATAL_FAILURE(GraphWithReader(spGraph, spSource));
 
-    SClient client = {nullptr, ::CreateEventW(nullptr, TRUE, FALSE, nullptr), ::CreateEventW(nullptr, TRUE, FALSE, nullptr),
-                      E_FAIL, S_OK, S_OK};
-    ASSERT_EQ(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IFilterGraph, spGraph, &client.pStream));
-    HANDLE hClient = ::CreateThread(nullptr, 0, ClientProc, &client, 0, nullptr);
+    SClient client = {};
+    HANDLE hClient = StartClient(spGraph, &client, false);
     ASSERT_TRUE(hClient != nullptr);
     ASSERT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(client.hHolding, 0) == WAIT_OBJECT_0; }, kGenerousDeadlineMs));
     ASSERT_EQ(S_OK, client.hrFirst);
@@ -100,9 +118,7 @@ TEST(RemoteLinks, AClientsCallsOnTheGraphAndItsFiltersFailOnceDisconnected)
     CComPtr<IEnumFilters> spEnum;
     EXPECT_EQ(S_OK, spOwn->EnumFilters(&spEnum));
 
-    ::CloseHandle(hClient);
-    ::CloseHandle(client.hHolding);
-    ::CloseHandle(client.hCallAgain);
+    CloseClient(hClient, client);
 }
 
 ULONG References(IUnknown* pObject)
@@ -114,16 +130,13 @@ ULONG References(IUnknown* pObject)
 // Runs ClientProc to its end: it takes the graph and a filter, calls each, releases all.
 void RunClientToItsEnd(IUnknown* pGraph, SClient* pClient)
 {
-    pClient->hHolding = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    pClient->hCallAgain = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    pClient->hrFirst = E_FAIL;
-    ASSERT_EQ(S_OK, ::CoMarshalInterThreadInterfaceInStream(IID_IFilterGraph, pGraph, &pClient->pStream));
-    HANDLE hClient = ::CreateThread(nullptr, 0, ClientProc, pClient, 0, nullptr);
-    ASSERT_TRUE(hClient != nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(hClient, 0) == WAIT_OBJECT_0; }, kGenerousDeadlineMs));
-    ::CloseHandle(hClient);
-    ::CloseHandle(pClient->hHolding);
-    ::CloseHandle(pClient->hCallAgain);
+    HANDLE hClient = StartClient(pGraph, pClient, true);
+    EXPECT_TRUE(hClient != nullptr);
+    if (hClient)
+    {
+        EXPECT_TRUE(PumpUntil([&] { return ::WaitForSingleObject(hClient, 0) == WAIT_OBJECT_0; }, kGenerousDeadlineMs));
+    }
+    CloseClient(hClient, *pClient);
 }
 
 // A client's release of the last reference it got removes the stub it used (under Wine
