@@ -687,6 +687,18 @@ int wmain(int argc, wchar_t** argv)
                          shows.Count() - nConnected - nWithdrawn);
         }
         const SIZE_T kbShowEarly = showSets.FloorFrom(nShowEarly), kbShowLast = showSets.LastFloor();
+        // Each thread the platform runs in the tool (RPC and thread-pool workers, which end
+        // some seconds after their last call) keeps about 1 MB resident under Wine: whether
+        // one more of them is alive at the last clicks is a matter of timing, not a leak.
+        // So the check also looks at the working set once they are back to the early count.
+        SIZE_T kbShowSettled = kbShowLast;
+        DWORD dwThreadsSettled = 0;
+        if (options.nShows > 0 && dwThreadsEarly > 0)
+        {
+            driver::WaitUntil([&] { return (dwThreadsSettled = ThreadCount(dwPid)) <= dwThreadsEarly; },
+                              kClickDeadlineMs);
+            kbShowSettled = WorkingSetKb(dwPid);
+        }
         if (options.nShows > 0)
         {
             PrintPhase(L"show", shows, kbShowEarly, nShowEarly, kbShowLast);
@@ -705,7 +717,9 @@ int wmain(int argc, wchar_t** argv)
                          ThreadCount(dwPid), nShowEarly);
             std::wprintf(L"show       viewers the tool let go (not ready in its wait), asked to quit by this program: %d\n",
                          nLetGo);
-            if (options.bCheck && !WithinPercent(kbShowEarly, kbShowLast, 2.0))
+            std::wprintf(L"show       working set once the platform's extra threads ended: %zu KB (threads %lu)\n",
+                         kbShowSettled, static_cast<unsigned long>(dwThreadsSettled));
+            if (options.bCheck && !WithinPercent(kbShowEarly, std::min(kbShowLast, kbShowSettled), 2.0))
                 rgFailures.push_back(L"the working set grew over the Show graph clicks");
             if (options.bCheck && options.bWaitConnect && nLiveAbove > 0)
                 rgFailures.push_back(L"objects a viewer held stayed alive after it was let go");
