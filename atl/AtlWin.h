@@ -40,12 +40,25 @@ public:
     HWND m_hWnd;
 };
 
-// Anything that answers window messages through a message map.
+// Anything that answers window messages through a message map. Not a pure function: a
+// pure one puts the C++ run-time's handler for calls to it, and with it the exception
+// machinery, into every executable; a class without a map handles nothing.
 class CMessageMap
 {
 public:
+    // The window procedure's own parameters, in its order.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     virtual BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                      LRESULT& lResult, DWORD dwMsgMapID) = 0;
+                                      LRESULT& lResult, DWORD dwMsgMapID)
+    {
+        (void)hWnd;
+        (void)uMsg;
+        (void)wParam;
+        (void)lParam;
+        (void)lResult;
+        (void)dwMsgMapID;
+        return FALSE;
+    }
 };
 
 // The message map: entries are tested in order; the first whose condition holds calls

@@ -33,7 +33,7 @@ fi
 cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')
 echo "machine: $(nproc) cores, $cpu; $(wine --version 2>/dev/null); $(date -u '+%Y-%m-%d %H:%M UTC')"
 size=$(stat -c %s "$tool")
-awk -v size="$size" 'BEGIN { printf "%-30s tool %8.1f KB   (%d bytes)%28s goal <= 512 KB\n",
+awk -v size="$size" 'BEGIN { printf "%-30s tool %8.1f KB   (%d bytes)%28s goal <= 80 KB\n",
                                      "size of MeridelTest.exe", size / 1024, size, "" }'
 wine "$build/bin/meridel_bench.exe" --rounds "$rounds" "${tool_args[@]}"
 wine "$build/bin/grfload_bench.exe" --rounds "$rounds"

@@ -7,8 +7,10 @@ build=${BUILD_DIR:-$here/build}
 "$here/scripts/install-deps.sh"
 "$here/scripts/build.sh" "$build"
 # The product built by clang as well (its end-to-end cases run from the suite), and its
-# static analysis on that build's compile commands.
-"$here/scripts/build-clang.sh" "$build/clang"
+# static analysis on that build's compile commands; and the gcc Release build, whose
+# executables the suite reads as it does clang's.
+"$here/scripts/build-product.sh" "$build/clang" clang
+"$here/scripts/build-product.sh" "$build/gcc-release" gcc
 "$here/scripts/tidy.sh" "$build/clang"
 
 # A display of our own, so that tests never draw on (or depend on) the user's desktop,

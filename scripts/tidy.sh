@@ -7,7 +7,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:?usage: tidy.sh CLANG_BUILD_DIR}
-[ -f "$build/compile_commands.json" ] || { echo "no $build/compile_commands.json: run scripts/build-clang.sh first" >&2; exit 2; }
+[ -f "$build/compile_commands.json" ] || { echo "no $build/compile_commands.json: run scripts/build-product.sh first" >&2; exit 2; }
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 # Every product source once; clang-tidy checks it under each of its compile commands. The

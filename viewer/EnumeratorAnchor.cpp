@@ -2,17 +2,18 @@
 
 #include <dshow.h>
 
+#include "atl/AtlHeapObject.h"
 #include "viewer/RemoteLinks.h"
 
 namespace {
 
 // An enumerator of nothing for each kind a graph hands out: one object, so one stub
 // manager, with a stub for each interface once marshaled for it.
-class CEmptyEnumerator : public IEnumFilters, public IEnumPins, public IEnumMediaTypes
+class CEmptyEnumerator final : public IEnumFilters, public IEnumPins, public IEnumMediaTypes
 {
 public:
     CEmptyEnumerator() : m_lRefs(1) {}
-    virtual ~CEmptyEnumerator() = default;
+    ~CEmptyEnumerator() = default;
     CEmptyEnumerator(const CEmptyEnumerator&) = delete;
     CEmptyEnumerator& operator=(const CEmptyEnumerator&) = delete;
 
@@ -39,7 +40,7 @@ public:
     {
         const LONG lRefs = ::InterlockedDecrement(&m_lRefs);
         if (lRefs == 0)
-            delete this;
+            AtlHeapDestroy(this);
         return static_cast<ULONG>(lRefs);
     }
 
@@ -104,8 +105,13 @@ int CEnumeratorAnchor::Hold()
         return m_nHeld;
     if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &m_spData)) || !m_spData)
         return 0;
-    IEnumFilters* pAnchor = new CEmptyEnumerator();
-    m_spAnchor.Attach(pAnchor);
+    CEmptyEnumerator* pAnchor = nullptr;
+    if (FAILED(AtlHeapCreate(&pAnchor)))
+    {
+        m_spData.Release();
+        return 0;
+    }
+    m_spAnchor.Attach(static_cast<IEnumFilters*>(pAnchor));
     for (const IID* piid : kAnchoredInterfaces)
         if (SUCCEEDED(::CoMarshalInterface(m_spData, *piid, m_spAnchor, MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG)))
             ++m_nHeld;
