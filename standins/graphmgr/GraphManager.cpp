@@ -64,6 +64,14 @@ HRESULT ReadWholeStream(IStream* pStm, std::vector<BYTE>& vecData)
     }
 }
 
+// An empty graph as the describer sees it: no filters, the graph left to pick its clock.
+CGrfGraphDesc EmptyGraph()
+{
+    CGrfGraphDesc graph;
+    graph.m_clock.m_bRequired = true;
+    return graph;
+}
+
 HRESULT WriteAll(IStream* pStm, const std::vector<BYTE>& vecData)
 {
     ULONG cbWritten = 0;
@@ -232,7 +240,7 @@ STDMETHODIMP CGraphManager::IsDirty()
         std::vector<BYTE> vecNow;
         if (FAILED(ComposeText(false, now, vecNow)))
             return S_OK;  // cannot tell: assume there is something to save
-        return now == (m_bHaveSnapshot ? m_snapshot : CGrfGraphDesc()) ? S_FALSE : S_OK;
+        return now == (m_bHaveSnapshot ? m_snapshot : EmptyGraph()) ? S_FALSE : S_OK;
     }
     catch (const std::bad_alloc&)
     {
