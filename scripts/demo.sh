@@ -105,7 +105,9 @@ while IFS= read -r line <&"${WALK[0]}"; do
       xdotool mousemove "$x" "$y" click 1
       echo >&"${WALK[1]}" ;;
     KEY\ *)
-      xdotool key --clearmodifiers "${line#KEY }"
+      # Several keys, one after the other, separated by spaces.
+      read -r -a keys <<<"${line#KEY }"
+      xdotool key --clearmodifiers "${keys[@]}"
       echo >&"${WALK[1]}" ;;
     TYPE\ *)
       xdotool type --delay 20 -- "${line#TYPE }"
