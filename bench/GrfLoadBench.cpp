@@ -3,7 +3,9 @@
 // a typed video connection, loaded through IPersistStream::Load or built with AddFilter
 // and ConnectDirect, alternated round by round; and saving the chain. Prints the medians,
 // the median of the rounds' ratios and how the time per filter grows from 100 to 1,000
-// filters.
+// filters. And the largest graph stream saved on Windows in ../shared/realgrf (its filters
+// are absent here, so its load ends at the first missing class) against the prefix's demo
+// graph, alternated the same way.
 //
 //   grfload_bench.exe [--rounds N]
 #include <windows.h>
@@ -14,6 +16,7 @@
 
 #include "atl/AtlComPtr.h"
 #include "Figures.h"
+#include "RealGraphFiles.h"
 #include "PersistBytes.h"
 #include "TestFilter.h"
 
@@ -118,6 +121,67 @@ bool TimeByHandAndSave(int cFilters, std::vector<BYTE>* pvecText, SChainSamples*
     return SUCCEEDED(hr);
 }
 
+// One load of a graph stream into a new graph, timed; its result code is kept.
+bool TimeStreamLoad(const std::vector<BYTE>& vecText, bool bTool, CPairedSamples* pSamples, HRESULT* phr)
+{
+    CComPtr<IFilterGraph> spGraph;
+    CComPtr<IPersistStream> spPersist;
+    CComPtr<IStream> spStream;
+    if (FAILED(CreateGraph(spGraph)) ||
+        FAILED(spGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))) ||
+        FAILED(StreamOnBytes(vecText.data(), static_cast<ULONG>(vecText.size()), &spStream)))
+        return false;
+    double dStart = NowMs();
+    *phr = spPersist->Load(spStream);
+    pSamples->Add(bTool, NowMs() - dStart);
+    return true;
+}
+
+// The largest real stream against the demo graph's; prints why when it cannot.
+void TimeRealAgainstDemo(int cRounds)
+{
+    std::vector<CRealGraphFile> files;
+    if (!ListRealGraphFiles(files) || files.empty())
+    {
+        std::printf("%-30s skipped: no graph files saved on Windows (../shared/realgrf)\n", ".grf load, real file");
+        return;
+    }
+    std::vector<BYTE> vecReal, vecDemo;
+    std::string strReal;
+    for (const CRealGraphFile& file : files)
+    {
+        std::vector<BYTE> vec;
+        if (SUCCEEDED(ReadGraphStream(file.m_strPath, vec)) && vec.size() > vecReal.size())
+        {
+            vecReal.swap(vec);
+            strReal = file.m_strName;
+        }
+    }
+    if (FAILED(ReadGraphStream(L"D:\\CVS\\Dev\\Filters\\Special\\Meridel\\Graphs\\Pixwell - Meridel.GRF", vecDemo)))
+    {
+        std::printf("%-30s skipped: the prefix has no demo graph\n", ".grf load, real file");
+        return;
+    }
+    CPairedSamples samples, warmUp;
+    HRESULT hrReal = E_FAIL, hrDemo = E_FAIL;
+    if (!TimeStreamLoad(vecReal, true, &warmUp, &hrReal) || !TimeStreamLoad(vecDemo, false, &warmUp, &hrDemo))
+        return;
+    for (int nRound = 0; nRound < cRounds; ++nRound)
+    {
+        bool bRealFirst = nRound % 2 == 0;
+        for (int nStep = 0; nStep < 2; ++nStep)
+        {
+            bool bReal = (nStep == 0) == bRealFirst;
+            if (!TimeStreamLoad(bReal ? vecReal : vecDemo, bReal, &samples, bReal ? &hrReal : &hrDemo))
+                return;
+        }
+    }
+    std::printf("%-30s %s, %zu bytes: 0x%08lX; demo graph, %zu bytes: 0x%08lX\n", ".grf load, real file", strReal.c_str(),
+                vecReal.size(), static_cast<unsigned long>(hrReal), vecDemo.size(), static_cast<unsigned long>(hrDemo));
+    PrintRatioLine(".grf load, real vs demo", "real", "ms", Median(samples.Tool()), "demo graph",
+                   Median(samples.Reference()), samples.RatioMedian(), 1.0);
+}
+
 // How the time per filter grows from 100 to 1,000 filters, round by round (1.0 is linear).
 double Growth(const std::vector<double>& rgAt100, const std::vector<double>& rgAt1000)
 {
@@ -181,6 +245,7 @@ int wmain(int argc, wchar_t** argv)
     std::printf("%-30s save %8.1f / %.1f / %.1f ms for 10 / 100 / 1000 filters, growth per filter %.2f\n",
                 ".grf save", Median(rgSamples[0].m_rgSave), Median(rgSamples[1].m_rgSave),
                 Median(rgSamples[2].m_rgSave), Growth(rgSamples[1].m_rgSave, rgSamples[2].m_rgSave));
+    TimeRealAgainstDemo(args.Rounds());
     std::fflush(stdout);
 
     RevokeGrfTestFilter(dwCookie);

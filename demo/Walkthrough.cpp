@@ -1,9 +1,11 @@
-// Walks the tool through its main job as a user would: build the demo graph, set a
-// duration, play to the end, show the graph in the viewer. At each step it prints
+// Walks the tool through its main job as a user would: build the demo graph (or the
+// graph file whose Windows path is the one argument, typed into the path box first), set
+// a duration, play to the end, show the graph in the viewer. At each step it prints
 // "STEP <name>" and waits for a line on its input, so that whoever runs it can take a
 // screenshot of what the user sees at that moment. Buttons are pressed with real input:
 // it prints "CLICK <x> <y>" (screen coordinates) and waits for a line once whoever runs
-// it has clicked there. Posted clicks would give the tool no user input, and a window
+// it has clicked there; text is typed the same way ("KEY <keys>", "TYPE <text>", each
+// answered by a line once done). Posted clicks would give the tool no user input, and a window
 // manager then keeps "The end" behind the video window instead of raising it.
 #include <windows.h>
 
@@ -122,6 +124,28 @@ void RealClick(HWND hWndButton)
     std::fgets(szLine, sizeof(szLine), stdin);
 }
 
+// One line of UTF-8 for whoever reads our output; line breaks become spaces.
+std::string OneLine(const std::wstring& text)
+{
+    int cb = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string str(static_cast<size_t>(cb > 0 ? cb : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &str[0], cb, nullptr, nullptr);
+    str.resize(str.size() - 1);
+    for (char& ch : str)
+        if (ch == '\r' || ch == '\n')
+            ch = ' ';
+    return str;
+}
+
+// Has the X server type into the focused window, as the user's keyboard would.
+void RealKeys(const char* pszVerb, const std::wstring& text)
+{
+    std::printf("%s %s\n", pszVerb, OneLine(text).c_str());
+    std::fflush(stdout);
+    char szLine[64];
+    std::fgets(szLine, sizeof(szLine), stdin);
+}
+
 int Fail(const char* pszWhat)
 {
     std::printf("FAILED %s\n", pszWhat);
@@ -131,8 +155,20 @@ int Fail(const char* pszWhat)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc > 2)
+        return Fail("usage: DemoWalkthrough.exe [GRAPH_FILE]");
+    // The graph's path comes in the console's code page, as the command line gave it.
+    std::wstring strGraph;
+    if (argc == 2)
+    {
+        int cch = ::MultiByteToWideChar(CP_ACP, 0, argv[1], -1, nullptr, 0);
+        strGraph.assign(static_cast<size_t>(cch > 0 ? cch : 1), L'\0');
+        ::MultiByteToWideChar(CP_ACP, 0, argv[1], -1, &strGraph[0], cch);
+        strGraph.resize(strGraph.size() - 1);
+    }
+
     driver::CToolProcess tool;
     if (!tool.Start(driver::ProgramFolder() + L"MeridelTest.exe"))
         return Fail("to start MeridelTest.exe");
@@ -142,13 +178,33 @@ int main()
     WaitUntilToolPainted(tool.ProcessId());
     Step("start");
 
+    if (!strGraph.empty())
+    {
+        HWND hWndPath = ::GetDlgItem(hDlg, IDC_EDIT_FILE);
+        RealClick(hWndPath);
+        // The whole line selected, so that typing replaces it.
+        RealKeys("KEY", L"End shift+Home");
+        RealKeys("TYPE", strGraph);
+        if (!driver::WaitUntil([&] { return driver::WindowText(hWndPath) == strGraph; }))
+            return Fail("to type the graph's path");
+        WaitUntilToolPainted(tool.ProcessId());
+        Step("graph-path");
+    }
+
     RealClick(::GetDlgItem(hDlg, IDC_BTN_BUILD));
     if (!driver::WaitUntil([&] { return driver::IsEnabled(::GetDlgItem(hDlg, IDC_BTN_PLAY)); }))
     {
         driver::MessageBoxInfo box;
         if (driver::FindMessageBox(tool.ProcessId(), hDlg, &box))
+        {
+            std::printf("BOX %s\n", OneLine(box.text).c_str());
             Step("build-failed");
-        return Fail("to build the demo graph");
+            driver::DismissMessageBox(box);
+            ::PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
+            DWORD dwExit = 0;
+            tool.WaitForExit(driver::DEFAULT_TIMEOUT_MS, &dwExit);
+        }
+        return Fail("to build the graph");
     }
     WaitUntilToolPainted(tool.ProcessId());
     Step("built");

@@ -5,17 +5,73 @@
 # (a null sink), walks through build / duration / play / show graph pressing the buttons
 # with real X input, and leaves in <build>/screenshots a screenshot of each step, the
 # recording of what was played (sound.wav) and a picture of it (sound.png).
+#
+#   demo.sh [GRAPH_FILE [FILTER_DLL...]]
+#
+# With GRAPH_FILE, a graph file of your own (saved on Windows or here) is used instead of
+# the demo graph: each FILTER_DLL (the filters it needs that this prefix lacks) is
+# registered in the demo's prefix with Wine's regsvr32 first, and the walk-through types
+# the graph's path into the tool before it builds. DEMO_PREFIX puts the prefix elsewhere
+# than <build>/wineprefix, DEMO_SHOTS the pictures elsewhere than <build>/screenshots;
+# DEMO_NO_BUILD=1 takes the build as it is (the test that runs the demo sets all three).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
-"$here/scripts/install-deps.sh"
-"$here/scripts/build.sh" "$build"
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+fail() { echo "demo.sh: $*" >&2; exit 2; }
+graph=
+dlls=()
+if [ $# -ge 1 ]; then
+  [ -e "$1" ] || fail "graph file '$1' does not exist"
+  [ -f "$1" ] && [ -r "$1" ] || fail "graph file '$1' cannot be read"
+  # A graph file is a compound file: its first eight bytes say so.
+  [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = d0cf11e0a1b11ae1 ] ||
+    fail "'$1' is no graph file (not a compound file)"
+  graph=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+  shift
+  for dll in "$@"; do
+    [ -f "$dll" ] && [ -r "$dll" ] || fail "filter DLL '$dll' does not exist or cannot be read"
+    dlls+=("$(cd "$(dirname "$dll")" && pwd)/$(basename "$dll")")
+  done
+fi
+
+if [ "${DEMO_NO_BUILD:-}" != 1 ]; then
+  "$here/scripts/install-deps.sh"
+  "$here/scripts/build.sh" "$build"
+fi
+prefix=${DEMO_PREFIX:-$build/wineprefix}
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The user's filters, copied into the prefix and registered there. A DLL that does not
+# register ends the demo with the prefix's programs ended.
+register_user_filters() {
+  [ ${#dlls[@]} -gt 0 ] || return 0
+  mkdir -p "$prefix/drive_c/userfilters"
+  for dll in "${dlls[@]}"; do
+    cp "$dll" "$prefix/drive_c/userfilters/"
+    rc=0
+    wine regsvr32 /s "C:\\userfilters\\$(basename "$dll")" >/dev/null 2>&1 || rc=$?
+    if [ "$rc" -ne 0 ]; then
+      wineserver -k 2>/dev/null || true
+      echo "demo.sh: filter DLL '$dll' did not register (regsvr32 exit $rc): is it a 64-bit filter DLL with DllRegisterServer?" >&2
+      exit 1
+    fi
+    echo "registered $(basename "$dll")"
+  done
+}
+# The graph's path as the tool sees it (once the prefix is there).
+graph_arg=()
+windows_graph_path() {
+  [ -z "$graph" ] || graph_arg=("$(winepath -w "$graph" 2>/dev/null)")
+}
 # GStreamer (Wine's splitters, the clip maker) keeps its registry in the build tree.
 export GST_REGISTRY=$build/gstreamer-registry.bin
 
 if [ -n "${DISPLAY:-}" ]; then
-  bash "$here/standins/prefix/make-prefix.sh" "$build" "$build/wineprefix"
+  bash "$here/standins/prefix/make-prefix.sh" "$build" "$prefix"
+  register_user_filters
+  windows_graph_path
+  [ -z "$graph" ] || echo "type this path into the tool: ${graph_arg[0]}"
   exec wine "$build/bin/MeridelTest.exe"
 fi
 
@@ -23,15 +79,17 @@ fi
 # for the renderers in the graph files it writes).
 source "$here/scripts/xvfb.sh"
 source "$here/scripts/pulse.sh"
-bash "$here/standins/prefix/make-prefix.sh" "$build" "$build/wineprefix"
+bash "$here/standins/prefix/make-prefix.sh" "$build" "$prefix"
+register_user_filters
+windows_graph_path
 
-shots=$build/screenshots
+shots=${DEMO_SHOTS:-$build/screenshots}
 rm -rf "$shots" && mkdir -p "$shots"
 # What the tool plays, as the null sink's monitor hears it.
 parec -d meridel.monitor --file-format=wav --format=s16le --rate=44100 --channels=1 "$shots/sound.wav" &
 rec_pid=$!
 n=0
-coproc WALK { wine "$build/bin/DemoWalkthrough.exe" 2>/dev/null; }
+coproc WALK { wine "$build/bin/DemoWalkthrough.exe" "${graph_arg[@]}" 2>/dev/null; }
 walk_pid=$WALK_PID
 while IFS= read -r line <&"${WALK[0]}"; do
   line=${line%$'\r'}
@@ -46,6 +104,14 @@ while IFS= read -r line <&"${WALK[0]}"; do
       read -r x y <<<"${line#CLICK }"
       xdotool mousemove "$x" "$y" click 1
       echo >&"${WALK[1]}" ;;
+    KEY\ *)
+      # Several keys, one after the other, separated by spaces.
+      read -r -a keys <<<"${line#KEY }"
+      xdotool key --clearmodifiers "${keys[@]}"
+      echo >&"${WALK[1]}" ;;
+    TYPE\ *)
+      xdotool type --delay 20 -- "${line#TYPE }"
+      echo >&"${WALK[1]}" ;;
     *) echo "$line" ;;
   esac
 done
@@ -53,7 +119,11 @@ walk_ok=1
 wait "$walk_pid" || walk_ok=
 kill "$rec_pid" 2>/dev/null || true
 wait "$rec_pid" 2>/dev/null || true
-[ -n "$walk_ok" ] || { echo "walk-through failed; screenshots so far are in $shots"; exit 1; }
+if [ -z "$walk_ok" ]; then
+  wineserver -k 2>/dev/null || true
+  echo "walk-through failed; screenshots so far are in $shots"
+  exit 1
+fi
 # The picture spans the sound itself (leading and trailing silence cut) up to 1 kHz, where
 # the tone is.
 sox "$shots/sound.wav" -n remix 1 silence 1 0.02 1% reverse silence 1 0.02 1% reverse rate 2k \

@@ -3,8 +3,10 @@
 #   fuzz.sh SECONDS
 # A native build with clang's libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
 # (tests/fuzz/native), in FUZZ_BUILD_DIR (default: build/fuzz). It runs on a scratch copy
-# of the seeds (tests/fuzz/corpus plus the reader tests' malformed texts), so the
-# committed corpus never grows. It prints its figures and ends with libFuzzer's own
+# of the seeds (tests/fuzz/corpus in both layouts the reader takes, the reader tests'
+# malformed texts, and the graph streams of the files saved on Windows in ../shared/realgrf
+# beside the repository when that folder is there), so the committed corpus never grows
+# and holds nothing of those files. It prints its figures and ends with libFuzzer's own
 # "Done N runs in S second(s)" line. Any finding (crash, sanitizer report, leak,
 # time-out, failed check in the harness) ends it with a non-zero exit; the input that
 # found it is kept in FUZZ_BUILD_DIR/findings.
@@ -32,6 +34,11 @@ rm -rf "$run"
 mkdir -p "$run/corpus" "$build/findings"
 cp "$here"/tests/fuzz/corpus/*.grftext "$run/corpus/"
 "$build/grftext_seeds" "$run/corpus"
+realgrf="$here/../shared/realgrf"
+real=0
+if compgen -G "$realgrf/*.GRF" >/dev/null; then
+  real=$("$build/grftext_extract" "$run/corpus" "$realgrf"/*.GRF)
+fi
 seeds=$(find "$run/corpus" -type f | wc -l)
 
 # Leaks count as findings; any sanitizer report ends the run at once.
@@ -58,6 +65,6 @@ runs=$(sed -E 's/^Done ([0-9]+) runs.*/\1/' <<<"$done_line")
 secs=$(sed -E 's/.* in ([0-9]+) second.*/\1/' <<<"$done_line")
 coverage=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1 || true)
 inputs=$(find "$run/corpus" -type f | wc -l)
-echo "fuzz.sh: seeds $seeds, scratch corpus now $inputs inputs, ${coverage:-no coverage figures}"
+echo "fuzz.sh: seeds $seeds ($real graph streams saved on Windows), scratch corpus now $inputs inputs, ${coverage:-no coverage figures}"
 echo "fuzz.sh: $runs executions in $secs s, $((runs / (secs > 0 ? secs : 1))) exec/s, no findings"
 echo "$done_line"

@@ -38,13 +38,7 @@ STDMETHODIMP_(ULONG) CGraphManagerFactory::Release()
 
 STDMETHODIMP CGraphManagerFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    // Our object already is the outer object of an aggregate; it cannot be an inner one.
-    if (pUnkOuter)
-        return CLASS_E_NOAGGREGATION;
-    return CGraphManager::Create(riid, ppv);
+    return CGraphManager::Create(pUnkOuter, riid, ppv);
 }
 
 STDMETHODIMP CGraphManagerFactory::LockServer(BOOL fLock)

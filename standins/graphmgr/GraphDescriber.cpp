@@ -186,9 +186,12 @@ HRESULT DescribeConnections(const std::vector<CComPtr<IBaseFilter>>& vecFilters,
     return S_OK;
 }
 
+// Windows writes "CLOCK 1 0000" for a graph that picks its clock itself, which is how a
+// graph without a sync source is written here too.
 HRESULT DescribeClock(IFilterGraph* pGraph, const CFilterIds& ids, CGrfClockDesc& clock)
 {
     clock = CGrfClockDesc();
+    clock.m_bRequired = true;
     CComPtr<IMediaFilter> spMediaFilter;
     if (FAILED(pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter))))
         return S_OK;
@@ -196,18 +199,18 @@ HRESULT DescribeClock(IFilterGraph* pGraph, const CFilterIds& ids, CGrfClockDesc
     if (FAILED(spMediaFilter->GetSyncSource(&spClock)) || !spClock)
         return S_OK;
 
-    clock.m_bRequired = true;
     clock.m_dwFilterId = ids.IdOf(spClock);
     if (clock.m_dwFilterId != 0)
         return S_OK;
+    // A clock that no filter provides and that cannot name its class is the one the
+    // system graph makes by itself: the System Clock.
+    clock.m_bByClass = true;
+    clock.m_clsid = CLSID_SystemClock;
     CComPtr<IPersist> spPersist;
     CLSID clsid = {};
     if (SUCCEEDED(spClock->QueryInterface(IID_IPersist, reinterpret_cast<void**>(&spPersist))) &&
         SUCCEEDED(spPersist->GetClassID(&clsid)))
-    {
-        clock.m_bByClass = true;
         clock.m_clsid = clsid;
-    }
     return S_OK;
 }
 }  // namespace

@@ -64,6 +64,14 @@ HRESULT ReadWholeStream(IStream* pStm, std::vector<BYTE>& vecData)
     }
 }
 
+// An empty graph as the describer sees it: no filters, the graph left to pick its clock.
+CGrfGraphDesc EmptyGraph()
+{
+    CGrfGraphDesc graph;
+    graph.m_clock.m_bRequired = true;
+    return graph;
+}
+
 HRESULT WriteAll(IStream* pStm, const std::vector<BYTE>& vecData)
 {
     ULONG cbWritten = 0;
@@ -74,7 +82,7 @@ HRESULT WriteAll(IStream* pStm, const std::vector<BYTE>& vecData)
 }
 }  // namespace
 
-CGraphManager::CGraphManager()
+CGraphManager::CGraphManager(IUnknown* pOuter) : m_inner(*this), m_pOuter(pOuter ? pOuter : &m_inner)
 {
     InitializeCriticalSection(&m_cs);
     ModuleObjectCreated();
@@ -86,19 +94,23 @@ CGraphManager::~CGraphManager()
     ModuleObjectDestroyed();
 }
 
-HRESULT CGraphManager::Create(REFIID riid, void** ppv)
+HRESULT CGraphManager::Create(IUnknown* pOuter, REFIID riid, void** ppv)
 {
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    CGraphManager* pManager = new (std::nothrow) CGraphManager();
+    // An outer object can only hold us through our own IUnknown; the system graph answers
+    // any other request so.
+    if (pOuter && !IsEqualIID(riid, IID_IUnknown))
+        return E_NOINTERFACE;
+    CGraphManager* pManager = new (std::nothrow) CGraphManager(pOuter);
     if (!pManager)
         return E_OUTOFMEMORY;
     // The new object holds the one reference from its constructor until the query below.
     HRESULT hr = pManager->CreateInner();
     if (SUCCEEDED(hr))
-        hr = pManager->QueryInterface(riid, ppv);
-    pManager->Release();
+        hr = pManager->m_inner.QueryInterface(riid, ppv);
+    pManager->m_inner.Release();
     return hr;
 }
 
@@ -116,68 +128,91 @@ HRESULT CGraphManager::CreateInner()
     HRESULT hr = pfnGetClassObject(CLSID_FilterGraph, IID_IClassFactory, reinterpret_cast<void**>(&spFactory));
     if (FAILED(hr))
         return hr;
-    hr = spFactory->CreateInstance(static_cast<IUnknown*>(this), IID_IUnknown, reinterpret_cast<void**>(&m_spInner));
+    hr = spFactory->CreateInstance(m_pOuter, IID_IUnknown, reinterpret_cast<void**>(&m_spInner));
     if (FAILED(hr))
         return hr;
 
-    // An interface taken from the inner object counts on the outer object; give that
-    // reference back so the cache does not keep us alive.
+    // An interface taken from the inner object counts on the controlling unknown; give that
+    // reference back so the cache does not keep the aggregate alive.
     hr = m_spInner->QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&m_pGraph));
     if (FAILED(hr))
         return hr;
-    Release();
+    m_pOuter->Release();
     return S_OK;
 }
 
-STDMETHODIMP CGraphManager::QueryInterface(REFIID riid, void** ppv)
+STDMETHODIMP CGraphManager::CInner::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStream))
+    CGraphManager& manager = Manager();
+    if (IsEqualIID(riid, IID_IUnknown))
     {
-        *ppv = static_cast<IPersistStream*>(this);
+        *ppv = static_cast<IUnknown*>(this);
         AddRef();
         return S_OK;
     }
-    if (!m_spInner)
+    if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStream))
+    {
+        *ppv = static_cast<IPersistStream*>(&manager);
+        manager.AddRef();
+        return S_OK;
+    }
+    if (!manager.m_spInner)
         return E_NOINTERFACE;
     HRESULT hrRun = S_OK;
     if (IsEqualIID(riid, IID_IMediaControl) && ReadRunResultSwitch(HKEY_CURRENT_USER, kRunSwitchKey, &hrRun))
     {
         IMediaControl* pControl = nullptr;
-        HRESULT hr = m_spInner->QueryInterface(riid, reinterpret_cast<void**>(&pControl));
+        HRESULT hr = manager.m_spInner->QueryInterface(riid, reinterpret_cast<void**>(&pControl));
         if (FAILED(hr))
             return hr;
-        return CSwitchedMediaControl::Create(static_cast<IPersistStream*>(this), pControl, ppv);
+        return CSwitchedMediaControl::Create(manager.m_pOuter, pControl, ppv);
     }
-    return m_spInner->QueryInterface(riid, ppv);
+    return manager.m_spInner->QueryInterface(riid, ppv);
+}
+
+STDMETHODIMP_(ULONG) CGraphManager::CInner::AddRef()
+{
+    return static_cast<ULONG>(InterlockedIncrement(&Manager().m_lRef));
+}
+
+STDMETHODIMP_(ULONG) CGraphManager::CInner::Release()
+{
+    CGraphManager& manager = Manager();
+    LONG lRef = InterlockedDecrement(&manager.m_lRef);
+    if (lRef != 0)
+        return static_cast<ULONG>(lRef);
+
+    // Guard count: releasing the cached pointer and the inner object calls back into the
+    // controlling unknown, and must not bring us to zero a second time.
+    manager.m_lRef = 1;
+    if (manager.m_pGraph)
+    {
+        manager.m_pOuter->AddRef();
+        IFilterGraph* pGraph = manager.m_pGraph;
+        manager.m_pGraph = nullptr;
+        pGraph->Release();
+    }
+    manager.m_spInner.Release();
+    delete &manager;
+    return 0;
+}
+
+STDMETHODIMP CGraphManager::QueryInterface(REFIID riid, void** ppv)
+{
+    return m_pOuter->QueryInterface(riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) CGraphManager::AddRef()
 {
-    return static_cast<ULONG>(InterlockedIncrement(&m_lRef));
+    return m_pOuter->AddRef();
 }
 
 STDMETHODIMP_(ULONG) CGraphManager::Release()
 {
-    LONG lRef = InterlockedDecrement(&m_lRef);
-    if (lRef != 0)
-        return static_cast<ULONG>(lRef);
-
-    // Guard count: releasing the cached pointer and the inner object calls back into
-    // AddRef/Release here, and must not bring us to zero a second time.
-    m_lRef = 1;
-    if (m_pGraph)
-    {
-        AddRef();
-        IFilterGraph* pGraph = m_pGraph;
-        m_pGraph = nullptr;
-        pGraph->Release();
-    }
-    m_spInner.Release();
-    delete this;
-    return 0;
+    return m_pOuter->Release();
 }
 
 STDMETHODIMP CGraphManager::GetClassID(CLSID* pClassID)
@@ -205,7 +240,7 @@ STDMETHODIMP CGraphManager::IsDirty()
         std::vector<BYTE> vecNow;
         if (FAILED(ComposeText(false, now, vecNow)))
             return S_OK;  // cannot tell: assume there is something to save
-        return now == (m_bHaveSnapshot ? m_snapshot : CGrfGraphDesc()) ? S_FALSE : S_OK;
+        return now == (m_bHaveSnapshot ? m_snapshot : EmptyGraph()) ? S_FALSE : S_OK;
     }
     catch (const std::bad_alloc&)
     {

@@ -1,9 +1,10 @@
 // The filter graph manager object: the system's graph, aggregated, plus persistence.
 //
-// This object is the controlling unknown. It answers IUnknown, IPersist and IPersistStream
-// itself and hands every other interface to the inner graph's non-delegating IUnknown, so
-// callers see one object with the system graph's interfaces and the ability to load and
-// save graph text.
+// It answers IUnknown, IPersist and IPersistStream itself and hands every other interface
+// to the inner graph's non-delegating IUnknown, so callers see one object with the system
+// graph's interfaces and the ability to load and save graph text. Like the system graph
+// it can itself be aggregated: its IUnknown is then the outer object's, the system graph
+// is made under that same outer object, and the outer object holds m_inner.
 #pragma once
 
 #include <vector>
@@ -15,10 +16,11 @@
 class CGraphManager final : public IPersistStream
 {
 public:
-    // Creates the object and queries it for riid.
-    static HRESULT Create(REFIID riid, void** ppv);
+    // Creates the object and queries it for riid; with pOuter, riid must be IID_IUnknown
+    // (E_NOINTERFACE otherwise) and the non-delegating IUnknown is returned.
+    static HRESULT Create(IUnknown* pOuter, REFIID riid, void** ppv);
 
-    // IUnknown (controlling)
+    // IUnknown (delegating to the controlling unknown)
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
@@ -33,7 +35,24 @@ public:
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER* pcbSize) override;
 
 private:
-    CGraphManager();
+    // The non-delegating IUnknown: the object's own identity and reference count.
+    class CInner final : public IUnknown
+    {
+    public:
+        explicit CInner(CGraphManager& manager) : m_manager(manager) {}
+        CInner(const CInner&) = delete;
+        CInner& operator=(const CInner&) = delete;
+
+        STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+        STDMETHODIMP_(ULONG) AddRef() override;
+        STDMETHODIMP_(ULONG) Release() override;
+
+    private:
+        CGraphManager& Manager() { return m_manager; }
+        CGraphManager& m_manager;
+    };
+
+    explicit CGraphManager(IUnknown* pOuter);
     ~CGraphManager();
     CGraphManager(const CGraphManager&) = delete;
     CGraphManager& operator=(const CGraphManager&) = delete;
@@ -45,12 +64,15 @@ private:
     HRESULT LoadLocked(IStream* pStm);
     HRESULT SaveLocked(IStream* pStm, bool bClearDirty);
 
+    CInner m_inner;
+    // The outer object when aggregated, otherwise &m_inner; held without a reference.
+    IUnknown* m_pOuter;
     LONG m_lRef = 1;
     // Non-delegating IUnknown of the aggregated graph: the one reference that keeps it alive.
     CComPtr<IUnknown> m_spInner;
-    // Obtained from the inner object, so AddRef/Release on it reach our own count. Held
-    // without a reference of ours (one outer reference was given back at creation), and
-    // released under a guarding reference when we go (COM aggregation rules).
+    // Obtained from the inner object, so AddRef/Release on it reach the controlling count.
+    // Held without a reference of ours (one controlling reference was given back at
+    // creation), and released under a guarding reference when we go (COM aggregation rules).
     IFilterGraph* m_pGraph = nullptr;
 
     CRITICAL_SECTION m_cs;

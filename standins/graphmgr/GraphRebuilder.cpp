@@ -37,7 +37,7 @@ HRESULT SetFile(IBaseFilter* pFilter, const CGrfFilterDesc& desc)
 }
 
 // Adds the filter to the graph before anything else is done to it, so that a later step
-// failing leaves it in the graph like everything built before.
+// failing finds it among what it has to take out again.
 HRESULT BuildFilter(IFilterGraph* pGraph, const CGrfFilterDesc& desc, CBuiltFilters& mapBuilt)
 {
     CComPtr<IBaseFilter> spFilter;
@@ -101,10 +101,12 @@ HRESULT BuildConnection(const CGrfConnectionDesc& desc, const CBuiltFilters& map
     return hr;
 }
 
-HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const CBuiltFilters& mapBuilt)
+// A clock line never fails a load: a clock that cannot be had leaves the graph's own
+// choice, as an id of no filter does.
+void SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const CBuiltFilters& mapBuilt)
 {
     if (!clock.m_bRequired || (!clock.m_bByClass && clock.m_dwFilterId == 0))
-        return S_OK;
+        return;
 
     CComPtr<IReferenceClock> spClock;
     HRESULT hr = S_OK;
@@ -117,21 +119,19 @@ HRESULT SetClock(IFilterGraph* pGraph, const CGrfClockDesc& clock, const CBuiltF
     {
         IBaseFilter* pFilter = FindBuilt(mapBuilt, clock.m_dwFilterId);
         if (!pFilter)
-            return VFW_E_NOT_FOUND;
+            return;
         hr = pFilter->QueryInterface(IID_IReferenceClock, reinterpret_cast<void**>(&spClock));
     }
     if (FAILED(hr))
-        return hr;
+        return;
 
     CComPtr<IMediaFilter> spMediaFilter;
-    hr = pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter));
-    return FAILED(hr) ? hr : spMediaFilter->SetSyncSource(spClock);
+    if (SUCCEEDED(pGraph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&spMediaFilter))))
+        spMediaFilter->SetSyncSource(spClock);
 }
-}  // namespace
 
-HRESULT RebuildGraph(IFilterGraph* pGraph, const CGrfGraphDesc& graph)
+HRESULT BuildAll(IFilterGraph* pGraph, const CGrfGraphDesc& graph, CBuiltFilters& mapBuilt)
 {
-    CBuiltFilters mapBuilt;
     for (const CGrfFilterDesc& filter : graph.m_vecFilters)
     {
         HRESULT hr = BuildFilter(pGraph, filter, mapBuilt);
@@ -145,6 +145,23 @@ HRESULT RebuildGraph(IFilterGraph* pGraph, const CGrfGraphDesc& graph)
         if (FAILED(hr))
             return hr;
     }
-    HRESULT hr = SetClock(pGraph, graph.m_clock, mapBuilt);
-    return FAILED(hr) ? hr : S_OK;
+    SetClock(pGraph, graph.m_clock, mapBuilt);
+    return S_OK;
+}
+}  // namespace
+
+HRESULT RebuildGraph(IFilterGraph* pGraph, const CGrfGraphDesc& graph)
+{
+    CBuiltFilters mapBuilt;
+    HRESULT hr = BuildAll(pGraph, graph, mapBuilt);
+    if (FAILED(hr))
+    {
+        // A graph that is only partly there is no graph any file holds, and its filters
+        // would live on (with their threads and devices) until the caller let go of the
+        // manager: taking each out of the graph disconnects it, and the map holds the
+        // last references.
+        for (auto& entry : mapBuilt)
+            pGraph->RemoveFilter(entry.second);
+    }
+    return hr;
 }

@@ -9,7 +9,7 @@
 // filter's own IPersistStream::Load when it has persisted bytes; then per connection the
 // output and input pins found by name, ConnectDirect's rule against cycles
 // (VFW_E_CIRCULAR_GRAPH, see LinkCycles.h) and the output pin's Connect with the recorded
-// media type; then the clock. Stops at the first failure and returns that call's code
-// (VFW_E_NOT_FOUND for a pin or filter id that is not there); whatever was built before
-// stays in the graph.
+// media type; then the clock, which never fails the load. Stops at the first failure and
+// returns that call's code (VFW_E_NOT_FOUND for a pin or filter id that is not there),
+// with every filter it added taken out of the graph again.
 HRESULT RebuildGraph(IFilterGraph* pGraph, const CGrfGraphDesc& graph);

@@ -2,6 +2,7 @@
 
 #include <vfwmsgs.h>
 
+#include "GrfLayout.h"
 #include "GrfTextReader.h"
 
 namespace
@@ -24,9 +25,10 @@ private:
     HRESULT ParseConnections(bool* pbClockFollows);
     HRESULT ParseConnection();
     HRESULT ParseMediaType(CGrfMediaTypeDesc& mt);
+    HRESULT ReadTypeField(const SGrfTypeField& field, CGrfMediaTypeDesc& mt);
     HRESULT ParseClock();
     HRESULT ExpectWord(const wchar_t* pszWord);
-    HRESULT ReadFilterRef(bool bAllowNone, DWORD* pdwId);
+    HRESULT ReadFilterRef(DWORD* pdwId);
 
     CGrfTextReader m_reader;
     CGrfGraphDesc& m_graph;
@@ -41,14 +43,14 @@ HRESULT CGrfParser::ExpectWord(const wchar_t* pszWord)
     return strWord == pszWord ? S_OK : VFW_E_INVALID_FILE_FORMAT;
 }
 
-HRESULT CGrfParser::ReadFilterRef(bool bAllowNone, DWORD* pdwId)
+HRESULT CGrfParser::ReadFilterRef(DWORD* pdwId)
 {
     unsigned long long ullId = 0;
     HRESULT hr = m_reader.ReadNumber(kMaxId, &ullId);
     if (FAILED(hr))
         return hr;
     DWORD dwId = static_cast<DWORD>(ullId);
-    if (!(bAllowNone && dwId == 0) && !FindGrfFilter(m_graph, dwId))
+    if (!FindGrfFilter(m_graph, dwId))
         return VFW_E_INVALID_FILE_FORMAT;
     *pdwId = dwId;
     return S_OK;
@@ -93,9 +95,9 @@ HRESULT CGrfParser::ParseFilter()
         hr = m_reader.ReadWord(&strWord);
         if (FAILED(hr))
             return hr;
-        if (strWord == L"SOURCE")
+        if (strWord == kGrfSourceWord)
             filter.m_eRole = eGrfSource;
-        else if (strWord == L"SINK")
+        else if (strWord == kGrfSinkWord)
             filter.m_eRole = eGrfSink;
         else
             return VFW_E_INVALID_FILE_FORMAT;
@@ -113,7 +115,7 @@ HRESULT CGrfParser::ParseFilter()
 
 HRESULT CGrfParser::ParseFilters()
 {
-    HRESULT hr = ExpectWord(L"FILTERS");
+    HRESULT hr = ExpectWord(kGrfFiltersWord);
     if (FAILED(hr))
         return hr;
     while (m_reader.NextIsDigit())
@@ -122,44 +124,53 @@ HRESULT CGrfParser::ParseFilters()
         if (FAILED(hr))
             return hr;
     }
-    return ExpectWord(L"CONNECTIONS");
+    return ExpectWord(kGrfConnectionsWord);
+}
+
+HRESULT CGrfParser::ReadTypeField(const SGrfTypeField& field, CGrfMediaTypeDesc& mt)
+{
+    unsigned long long ullValue = 0;
+    HRESULT hr = S_OK;
+    switch (field.m_eField)
+    {
+    case eGrfTypeMajor: return m_reader.ReadGuid(&mt.m_guidMajor);
+    case eGrfTypeSub: return m_reader.ReadGuid(&mt.m_guidSub);
+    case eGrfTypeFixedSize: return m_reader.ReadFlag(&mt.m_bFixedSize);
+    case eGrfTypeTemporal: return m_reader.ReadFlag(&mt.m_bTemporalCompression);
+    case eGrfTypeSampleSize:
+        hr = m_reader.ReadNumber(kMaxCount, &ullValue, field.m_chAfter);
+        if (SUCCEEDED(hr))
+            mt.m_dwSampleSize = static_cast<DWORD>(ullValue);
+        return hr;
+    case eGrfTypeFormatType: return m_reader.ReadGuid(&mt.m_guidFormat);
+    case eGrfTypeFormatBlock: return m_reader.ReadBlob(&mt.m_vecFormat);
+    }
+    return VFW_E_INVALID_FILE_FORMAT;
 }
 
 HRESULT CGrfParser::ParseMediaType(CGrfMediaTypeDesc& mt)
 {
-    // The count ahead of the type measures the type's own text; the fields carry
-    // everything, so its value is not relied on.
+    // The count ahead of the type measures the type's own text. The earlier layout counted
+    // differently, and the fields carry everything, so its value is not relied on.
     unsigned long long ullIgnored = 0;
     HRESULT hr = m_reader.ReadNumber(kMaxCount, &ullIgnored);
-    if (SUCCEEDED(hr))
-        hr = m_reader.ReadGuid(&mt.m_guidMajor);
-    if (SUCCEEDED(hr))
-        hr = m_reader.ReadGuid(&mt.m_guidSub);
-    if (SUCCEEDED(hr))
-        hr = m_reader.ReadFlag(&mt.m_bFixedSize);
-    if (SUCCEEDED(hr))
-        hr = m_reader.ReadFlag(&mt.m_bTemporalCompression);
-    unsigned long long ullSampleSize = 0;
-    if (SUCCEEDED(hr))
-        hr = m_reader.ReadNumber(kMaxCount, &ullSampleSize);
-    if (SUCCEEDED(hr))
+    for (const SGrfTypeField& field : kGrfMediaTypeLayout)
     {
-        mt.m_dwSampleSize = static_cast<DWORD>(ullSampleSize);
-        hr = m_reader.ReadGuid(&mt.m_guidFormat);
+        if (FAILED(hr))
+            break;
+        hr = ReadTypeField(field, mt);
     }
-    if (SUCCEEDED(hr))
-        hr = m_reader.ReadBlob(&mt.m_vecFormat);
     return hr;
 }
 
 HRESULT CGrfParser::ParseConnection()
 {
     CGrfConnectionDesc connection;
-    HRESULT hr = ReadFilterRef(false, &connection.m_dwOutId);
+    HRESULT hr = ReadFilterRef(&connection.m_dwOutId);
     if (SUCCEEDED(hr))
         hr = m_reader.ReadQuoted(&connection.m_strOutPin);
     if (SUCCEEDED(hr))
-        hr = ReadFilterRef(false, &connection.m_dwInId);
+        hr = ReadFilterRef(&connection.m_dwInId);
     if (SUCCEEDED(hr))
         hr = m_reader.ReadQuoted(&connection.m_strInPin);
     if (SUCCEEDED(hr))
@@ -182,12 +193,12 @@ HRESULT CGrfParser::ParseConnections(bool* pbClockFollows)
     HRESULT hr = m_reader.ReadWord(&strWord);
     if (FAILED(hr))
         return hr;
-    if (strWord == L"END")
+    if (strWord == kGrfEndWord)
     {
         *pbClockFollows = false;
         return S_OK;
     }
-    if (strWord == L"CLOCK" && m_graph.m_dwVersion >= 3)
+    if (strWord == kGrfClockWord && m_graph.m_dwVersion >= kGrfClockVersion)
     {
         *pbClockFollows = true;
         return S_OK;
@@ -211,12 +222,17 @@ HRESULT CGrfParser::ParseClock()
     }
     else
     {
-        hr = ReadFilterRef(true, &clock.m_dwFilterId);
+        // Files saved on Windows name filter 0000, which no filter has, when the graph
+        // picks its clock itself; an id of no filter here means the same.
+        unsigned long long ullId = 0;
+        hr = m_reader.ReadNumber(kMaxId, &ullId);
+        if (SUCCEEDED(hr) && FindGrfFilter(m_graph, static_cast<DWORD>(ullId)))
+            clock.m_dwFilterId = static_cast<DWORD>(ullId);
     }
     if (FAILED(hr))
         return hr;
     m_graph.m_clock = clock;
-    return ExpectWord(L"END");
+    return ExpectWord(kGrfEndWord);
 }
 
 HRESULT CGrfParser::Parse()

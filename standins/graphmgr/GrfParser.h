@@ -1,4 +1,5 @@
-// Reads the text of a saved filter graph into a CGrfGraphDesc. The text is UTF-16LE with
+// Reads the text of a saved filter graph into a CGrfGraphDesc, in the layout of GrfLayout.h
+// or the one this manager wrote before (see there). The text is UTF-16LE with
 // the filters' persisted bytes and the media types' format blocks inline as raw bytes, so
 // the reader walks bytes, not characters: a blob of odd length leaves the text after it
 // on an odd offset, and that is still read correctly.
@@ -10,9 +11,12 @@
 //   VFW_E_INVALID_FILE_VERSION  a version other than 0002 and 0003
 //   VFW_E_INVALID_FILE_FORMAT   anything else malformed: a bad or overflowing number, a flag
 //                               other than 0/1, a bad class id, an unknown keyword, a
-//                               duplicate or zero filter id, a connection or clock naming a
-//                               filter id that is not in the FILTERS section, a NUL inside
-//                               quotes, a clock line in version 0002
+//                               duplicate or zero filter id, a connection naming a filter id
+//                               that is not in the FILTERS section, a NUL inside quotes, a
+//                               clock line in version 0002
+//
+// A clock line naming a filter id that no filter has (Windows writes 0000 when the graph
+// picks its own clock) is read as naming none: m_dwFilterId 0.
 #pragma once
 
 #include "GrfGraphDesc.h"

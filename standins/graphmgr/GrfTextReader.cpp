@@ -3,12 +3,14 @@
 #include <vfwmsgs.h>
 
 #include "GrfGuidText.h"
+#include "GrfLayout.h"
 
 namespace
 {
 bool IsKeywordStart(const std::wstring& strWord)
 {
-    static const wchar_t* const kKeywords[] = {L"FILTERS", L"SOURCE", L"SINK", L"CONNECTIONS", L"CLOCK", L"END"};
+    static const wchar_t* const kKeywords[] = {kGrfFiltersWord, kGrfSourceWord,     kGrfSinkWord,
+                                                kGrfConnectionsWord, kGrfClockWord, kGrfEndWord};
     for (const wchar_t* pszKeyword : kKeywords)
     {
         if (std::wstring(pszKeyword).compare(0, strWord.size(), strWord) == 0)
@@ -46,14 +48,19 @@ bool CGrfTextReader::NextIsDigit()
     return !AtEnd() && Peek() >= L'0' && Peek() <= L'9';
 }
 
-HRESULT CGrfTextReader::RequireSeparator()
+HRESULT CGrfTextReader::RequireSeparator(wchar_t chSeparator)
 {
     if (AtEnd())
         return VFW_E_FILE_TOO_SHORT;
-    return IsWhitespace(Peek()) ? S_OK : VFW_E_INVALID_FILE_FORMAT;
+    if (IsWhitespace(Peek()))
+        return S_OK;
+    if (Peek() != chSeparator)
+        return VFW_E_INVALID_FILE_FORMAT;
+    Take();
+    return S_OK;
 }
 
-HRESULT CGrfTextReader::ReadNumber(unsigned long long ullMax, unsigned long long* pullValue)
+HRESULT CGrfTextReader::ReadNumber(unsigned long long ullMax, unsigned long long* pullValue, wchar_t chSeparator)
 {
     SkipWhitespace();
     if (AtEnd())
@@ -69,7 +76,7 @@ HRESULT CGrfTextReader::ReadNumber(unsigned long long ullMax, unsigned long long
             return VFW_E_INVALID_FILE_FORMAT;
         ullValue = ullValue * 10 + nDigit;
     }
-    HRESULT hr = RequireSeparator();
+    HRESULT hr = RequireSeparator(chSeparator);
     if (FAILED(hr))
         return hr;
     *pullValue = ullValue;
@@ -109,7 +116,7 @@ HRESULT CGrfTextReader::ReadWord(std::wstring* pstrWord)
     {
         // The graph text ends with END; nothing needs to follow it. Any other word cut by
         // the end of the data was either cut short or is no keyword at all.
-        if (strWord == L"END")
+        if (strWord == kGrfEndWord)
         {
             *pstrWord = strWord;
             return S_OK;

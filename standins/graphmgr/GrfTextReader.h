@@ -25,7 +25,9 @@ public:
     // The next token starts with a digit (after whitespace).
     bool NextIsDigit();
 
-    HRESULT ReadNumber(unsigned long long ullMax, unsigned long long* pullValue);
+    // chSeparator: a code unit other than whitespace that may end the number instead of
+    // whitespace (and is then taken with it), as U+0000 ends a media type's sample size.
+    HRESULT ReadNumber(unsigned long long ullMax, unsigned long long* pullValue, wchar_t chSeparator = L' ');
     HRESULT ReadFlag(bool* pbValue);
     HRESULT ReadWord(std::wstring* pstrWord);
     HRESULT ReadQuoted(std::wstring* pstrText);
@@ -37,9 +39,9 @@ public:
 
 private:
     wchar_t Take();
-    // After a number, word or class id: whitespace must follow. The end of the data there
-    // means the text was cut.
-    HRESULT RequireSeparator();
+    // After a number, word or class id: whitespace must follow (or chSeparator, which is
+    // then taken). The end of the data there means the text was cut.
+    HRESULT RequireSeparator(wchar_t chSeparator = L' ');
 
     const BYTE* m_pbData;
     size_t m_cbData;

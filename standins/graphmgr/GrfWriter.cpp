@@ -1,6 +1,7 @@
 #include "GrfWriter.h"
 
 #include "GrfGuidText.h"
+#include "GrfLayout.h"
 
 namespace
 {
@@ -33,13 +34,19 @@ public:
 
     void Raw(const std::vector<BYTE>& vecData) { m_vecBytes.insert(m_vecBytes.end(), vecData.begin(), vecData.end()); }
 
+    void Char(wchar_t ch)
+    {
+        m_vecBytes.push_back(static_cast<BYTE>(ch & 0xFF));
+        m_vecBytes.push_back(static_cast<BYTE>((ch >> 8) & 0xFF));
+    }
+
     void Quoted(const std::wstring& str) { Text(L"\"" + str + L"\""); }
 
     // A byte count, one space, the bytes.
     void Blob(const std::vector<BYTE>& vecData)
     {
-        Number(vecData.size(), 10);
-        Text(L" ");
+        Number(vecData.size(), kGrfCountDigits);
+        Char(kGrfSpace);
         Raw(vecData);
     }
 
@@ -72,7 +79,7 @@ HRESULT Validate(const CGrfGraphDesc& graph)
             return E_INVALIDARG;
     }
     const CGrfClockDesc& clock = graph.m_clock;
-    if (graph.m_dwVersion >= 3 && !clock.m_bByClass && clock.m_dwFilterId != 0 &&
+    if (graph.m_dwVersion >= kGrfClockVersion && !clock.m_bByClass && clock.m_dwFilterId != 0 &&
         !FindGrfFilter(graph, clock.m_dwFilterId))
         return E_INVALIDARG;
     return S_OK;
@@ -80,46 +87,60 @@ HRESULT Validate(const CGrfGraphDesc& graph)
 
 void WriteFilter(CGrfTextBuffer& out, const CGrfFilterDesc& filter)
 {
-    out.Number(filter.m_dwId, 4);
-    out.Text(L" ");
+    out.Number(filter.m_dwId, kGrfIdDigits);
+    out.Char(kGrfSpace);
     out.Quoted(filter.m_strName);
-    out.Text(L" " + FormatGrfGuid(filter.m_clsid) + L" ");
+    out.Char(kGrfSpace);
+    out.Text(FormatGrfGuid(filter.m_clsid));
+    out.Char(kGrfSpace);
     if (filter.m_eRole != eGrfNoFile)
     {
-        out.Text(filter.m_eRole == eGrfSource ? L"SOURCE " : L"SINK ");
+        out.Text(filter.m_eRole == eGrfSource ? kGrfSourceWord : kGrfSinkWord);
+        out.Char(kGrfSpace);
         out.Quoted(filter.m_strFile);
-        out.Text(L" ");
+        out.Char(kGrfSpace);
     }
     out.Blob(filter.m_vecData);
-    out.Text(L"\r\n");
+    out.Text(kGrfLineEnd);
+}
+
+void WriteTypeField(CGrfTextBuffer& out, const SGrfTypeField& field, const CGrfMediaTypeDesc& mt)
+{
+    switch (field.m_eField)
+    {
+    case eGrfTypeMajor: out.Text(FormatGrfGuid(mt.m_guidMajor)); break;
+    case eGrfTypeSub: out.Text(FormatGrfGuid(mt.m_guidSub)); break;
+    case eGrfTypeFixedSize: out.Number(mt.m_bFixedSize ? 1 : 0, 1); break;
+    case eGrfTypeTemporal: out.Number(mt.m_bTemporalCompression ? 1 : 0, 1); break;
+    case eGrfTypeSampleSize: out.Number(mt.m_dwSampleSize, kGrfCountDigits); break;
+    case eGrfTypeFormatType: out.Text(FormatGrfGuid(mt.m_guidFormat)); break;
+    case eGrfTypeFormatBlock: out.Blob(mt.m_vecFormat); break;
+    }
+    if (field.m_chAfter != kGrfNoSeparator)
+        out.Char(field.m_chAfter);
 }
 
 void WriteConnection(CGrfTextBuffer& out, const CGrfConnectionDesc& connection)
 {
-    out.Number(connection.m_dwOutId, 4);
-    out.Text(L" ");
+    out.Number(connection.m_dwOutId, kGrfIdDigits);
+    out.Char(kGrfSpace);
     out.Quoted(connection.m_strOutPin);
-    out.Text(L" ");
-    out.Number(connection.m_dwInId, 4);
-    out.Text(L" ");
+    out.Char(kGrfSpace);
+    out.Number(connection.m_dwInId, kGrfIdDigits);
+    out.Char(kGrfSpace);
     out.Quoted(connection.m_strInPin);
+    out.Char(kGrfSpace);
 
-    // The type goes into a buffer of its own first: the count in front of it is the number
-    // of bytes that follow the count, up to the end of the format block.
-    const CGrfMediaTypeDesc& mt = connection.m_mt;
+    // The type goes into a buffer of its own first: the count in front of it is its length.
     std::vector<BYTE> vecType;
     CGrfTextBuffer type(vecType);
-    type.Text(L" " + FormatGrfGuid(mt.m_guidMajor) + L" " + FormatGrfGuid(mt.m_guidSub) + L" ");
-    type.Text(mt.m_bFixedSize ? L"1 " : L"0 ");
-    type.Text(mt.m_bTemporalCompression ? L"1 " : L"0 ");
-    type.Number(mt.m_dwSampleSize, 10);
-    type.Text(L" " + FormatGrfGuid(mt.m_guidFormat) + L" ");
-    type.Blob(mt.m_vecFormat);
+    for (const SGrfTypeField& field : kGrfMediaTypeLayout)
+        WriteTypeField(type, field, connection.m_mt);
 
-    out.Text(L" ");
-    out.Number(vecType.size(), 10);
+    out.Number(vecType.size(), kGrfCountDigits);
+    out.Char(kGrfSpace);
     out.Raw(vecType);
-    out.Text(L"\r\n");
+    out.Text(kGrfLineEnd);
 }
 }  // namespace
 
@@ -131,24 +152,30 @@ HRESULT WriteGrfText(const CGrfGraphDesc& graph, std::vector<BYTE>& vecText)
 
     std::vector<BYTE> vecBytes;
     CGrfTextBuffer out(vecBytes);
-    out.Number(graph.m_dwVersion, 4);
-    out.Text(L"\r\nFILTERS\r\n");
+    out.Number(graph.m_dwVersion, kGrfVersionDigits);
+    out.Text(kGrfLineEnd);
+    out.Text(kGrfFiltersWord);
+    out.Text(kGrfLineEnd);
     for (const CGrfFilterDesc& filter : graph.m_vecFilters)
         WriteFilter(out, filter);
-    out.Text(L"CONNECTIONS\r\n");
+    out.Text(kGrfConnectionsWord);
+    out.Text(kGrfLineEnd);
     for (const CGrfConnectionDesc& connection : graph.m_vecConnections)
         WriteConnection(out, connection);
-    if (graph.m_dwVersion >= 3)
+    if (graph.m_dwVersion >= kGrfClockVersion)
     {
         const CGrfClockDesc& clock = graph.m_clock;
-        out.Text(clock.m_bRequired ? L"CLOCK 1 " : L"CLOCK 0 ");
+        out.Text(kGrfClockWord);
+        out.Char(kGrfSpace);
+        out.Number(clock.m_bRequired ? 1 : 0, 1);
+        out.Char(kGrfSpace);
         if (clock.m_bByClass)
             out.Text(FormatGrfGuid(clock.m_clsid));
         else
-            out.Number(clock.m_dwFilterId, 4);
-        out.Text(L"\r\n");
+            out.Number(clock.m_dwFilterId, kGrfIdDigits);
+        out.Text(kGrfLineEnd);
     }
-    out.Text(L"END");
+    out.Text(kGrfEndWord);
     vecText.swap(vecBytes);
     return S_OK;
 }

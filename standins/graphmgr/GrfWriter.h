@@ -1,6 +1,5 @@
-// Writes a CGrfGraphDesc as graph text (UTF-16LE with inline blobs), in the layout the
-// reader accepts: a CRLF after FILTERS, CONNECTIONS and each filter, connection and clock
-// line, single spaces elsewhere, ids as four digits, counts as ten.
+// Writes a CGrfGraphDesc as graph text (UTF-16LE with inline blobs), exactly in the layout
+// of GrfLayout.h, the one files saved on Windows have.
 //
 // Fails with E_INVALIDARG, writing nothing, when the text could not be read back as the
 // same graph: a version other than 2 or 3, a name, pin name or file name holding a double

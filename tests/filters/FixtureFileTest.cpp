@@ -4,7 +4,13 @@
 
 #include <math.h>
 
+#include <string>
+
+#include "EarlierLayout.h"
 #include "FilterTestSupport.h"
+#include "GrfParser.h"
+#include "GrfWriter.h"
+#include "RealGraphFiles.h"
 #include "PinSearch.h"
 #include "StandinFilters.h"
 #include "fixtures/FixtureTable.h"
@@ -245,4 +251,164 @@ TEST_F(FixtureFiles, GraphWithoutRendererRunsAndStopsWithoutAVideoWindow)
     EXPECT_EQ(S_OK, spControl->GetState(10000, &state));
     EXPECT_EQ(State_Running, state);
     EXPECT_EQ(S_OK, spControl->Stop());
+}
+
+namespace
+{
+HRESULT LoadGraphBytes(IGraphBuilder* pGraph, const std::vector<BYTE>& vecText)
+{
+    CComPtr<IStream> spStream;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &spStream);
+    if (FAILED(hr))
+        return hr;
+    ULONG cbWritten = 0;
+    hr = spStream->Write(vecText.data(), static_cast<ULONG>(vecText.size()), &cbWritten);
+    if (FAILED(hr))
+        return hr;
+    LARGE_INTEGER liZero = {};
+    spStream->Seek(liZero, STREAM_SEEK_SET, nullptr);
+    CComPtr<IPersistStream> spPersist;
+    hr = CComPtr<IUnknown>(pGraph).QueryInterface(&spPersist);
+    return FAILED(hr) ? hr : spPersist->Load(spStream);
+}
+
+HRESULT SaveGraphBytes(IGraphBuilder* pGraph, std::vector<BYTE>& vecText)
+{
+    CComPtr<IPersistStream> spPersist;
+    HRESULT hr = CComPtr<IUnknown>(pGraph).QueryInterface(&spPersist);
+    if (FAILED(hr))
+        return hr;
+    vecText = SaveRecordOf(spPersist, FALSE);
+    return vecText.empty() ? E_FAIL : S_OK;
+}
+
+size_t FilterCount(IGraphBuilder* pGraph)
+{
+    CComPtr<IEnumFilters> spEnum;
+    if (FAILED(pGraph->EnumFilters(&spEnum)))
+        return 0;
+    size_t c = 0;
+    ULONG cFetched = 0;
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK; spFilter.Release())
+        ++c;
+    return c;
+}
+
+// Filters and connected pins of a graph: a whole demo graph has 5 filters, 10 pins linked.
+void CountGraph(IGraphBuilder* pGraph, size_t* pcFilters, size_t* pcConnectedPins)
+{
+    *pcFilters = 0;
+    *pcConnectedPins = 0;
+    CComPtr<IEnumFilters> spEnum;
+    ASSERT_EQ(S_OK, pGraph->EnumFilters(&spEnum));
+    ULONG cFetched = 0;
+    for (CComPtr<IBaseFilter> spFilter; spEnum->Next(1, &spFilter, &cFetched) == S_OK; spFilter.Release())
+    {
+        ++*pcFilters;
+        CComPtr<IEnumPins> spPins;
+        ASSERT_EQ(S_OK, spFilter->EnumPins(&spPins));
+        for (CComPtr<IPin> spPin; spPins->Next(1, &spPin, &cFetched) == S_OK; spPin.Release())
+        {
+            CComPtr<IPin> spPeer;
+            if (spPin->ConnectedTo(&spPeer) == S_OK)
+                ++*pcConnectedPins;
+        }
+    }
+}
+}  // namespace
+
+// Every graph file the prefix holds is in Windows' layout: the writer gives back its bytes
+// from the text alone, and the graph manager, loading the file with its filters and
+// saving it again, gives back the very same bytes.
+TEST_F(FixtureFiles, GraphFilesAreInWindowsLayoutAndSaveBackByteForByte)
+{
+    for (const SFixture* pFixture : FixturesOfKind(true))
+    {
+        SCOPED_TRACE(Narrow(pFixture->m_pszName));
+        std::vector<BYTE> vecFile;
+        ASSERT_EQ(S_OK, ReadGraphStream(FixturePathOf(pFixture->m_pszName).data(), vecFile));
+        CGrfGraphDesc desc;
+        ASSERT_EQ(S_OK, ParseGrfText(vecFile.data(), vecFile.size(), desc, nullptr));
+        std::vector<BYTE> vecWritten;
+        ASSERT_EQ(S_OK, WriteGrfText(desc, vecWritten));
+        EXPECT_TRUE(vecWritten == vecFile) << "the file is not in the layout the writer writes";
+
+        CComPtr<IGraphBuilder> spGraph;
+        ASSERT_EQ(S_OK, CreateGraph(&spGraph));
+        ASSERT_EQ(S_OK, LoadGraphBytes(spGraph, vecFile));
+        std::vector<BYTE> vecSaved;
+        ASSERT_EQ(S_OK, SaveGraphBytes(spGraph, vecSaved));
+        EXPECT_TRUE(vecSaved == vecFile) << "loaded and saved: " << vecSaved.size() << " bytes against "
+                                         << vecFile.size();
+    }
+}
+
+// The demo graph as this graph manager wrote it before it followed Windows' layout, as
+// prefixes made earlier hold it, still loads whole.
+TEST_F(FixtureFiles, DemoGraphInTheEarlierLayoutLoadsWhole)
+{
+    std::vector<BYTE> vecFile;
+    ASSERT_EQ(S_OK, ReadGraphStream(FixturePathOf(DEMO_GRAPH_NAME_W).data(), vecFile));
+    CGrfGraphDesc desc;
+    ASSERT_EQ(S_OK, ParseGrfText(vecFile.data(), vecFile.size(), desc, nullptr));
+    std::vector<BYTE> vecEarlier = EarlierLayoutText(desc);
+    ASSERT_FALSE(vecEarlier == vecFile);
+
+    CComPtr<IGraphBuilder> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(&spGraph));
+    ASSERT_EQ(S_OK, LoadGraphBytes(spGraph, vecEarlier));
+    size_t cFilters = 0, cPins = 0;
+    CountGraph(spGraph, &cFilters, &cPins);
+    EXPECT_EQ(5u, cFilters);
+    EXPECT_EQ(10u, cPins);
+}
+
+// A graph with one filter that is not registered here, among present ones, wherever it
+// stands: the class's own code, and nothing of the partial graph left in the graph or
+// alive (the fixture's tear-down checks the stand-in filters' live objects).
+TEST_F(FixtureFiles, OneMissingFilterAmongPresentOnesLeavesNothing)
+{
+    const GUID kUnregistered = {0x0DDBA11, 0x1234, 0x4321, {0x80, 0x00, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}};
+    std::vector<BYTE> vecFile;
+    ASSERT_EQ(S_OK, ReadGraphStream(FixturePathOf(DEMO_GRAPH_NAME_W).data(), vecFile));
+    CGrfGraphDesc demo;
+    ASSERT_EQ(S_OK, ParseGrfText(vecFile.data(), vecFile.size(), demo, nullptr));
+    ASSERT_EQ(5u, demo.m_vecFilters.size());
+    for (size_t iMissing : {size_t(0), size_t(2), size_t(4)})
+    {
+        SCOPED_TRACE("missing filter " + std::to_string(iMissing + 1) + " of 5");
+        CGrfGraphDesc desc = demo;
+        desc.m_vecFilters[iMissing].m_clsid = kUnregistered;
+        std::vector<BYTE> vecText;
+        ASSERT_EQ(S_OK, WriteGrfText(desc, vecText));
+        {
+            CComPtr<IGraphBuilder> spGraph;
+            ASSERT_EQ(S_OK, CreateGraph(&spGraph));
+            EXPECT_EQ(REGDB_E_CLASSNOTREG, LoadGraphBytes(spGraph, vecText));
+            EXPECT_EQ(0u, FilterCount(spGraph));
+        }
+        EXPECT_EQ(0, m_module.LiveObjects());
+    }
+}
+
+// Graph files saved on Windows (../shared/realgrf beside the repository): their filters
+// are third-party and absent here, so each fails with the class's own code, never with a
+// format error, and leaves the graph empty.
+TEST_F(FixtureFiles, RealGraphFilesFailOnlyForTheirMissingFilters)
+{
+    std::vector<CRealGraphFile> files;
+    if (!ListRealGraphFiles(files))
+        GTEST_SKIP() << "no graph files saved on Windows beside the repository (../shared/realgrf is absent)";
+    ASSERT_FALSE(files.empty());
+    for (const CRealGraphFile& file : files)
+    {
+        SCOPED_TRACE(file.m_strName);
+        CComPtr<IGraphBuilder> spGraph;
+        ASSERT_EQ(S_OK, CreateGraph(&spGraph));
+        SGraphLoad load = LoadGraphFile(file.m_strPath.c_str(), spGraph);
+        ASSERT_EQ(S_OK, load.m_hrOpen);
+        ASSERT_EQ(S_OK, load.m_hrStream);
+        EXPECT_EQ(REGDB_E_CLASSNOTREG, load.m_hrLoad);
+        EXPECT_EQ(0u, FilterCount(spGraph));
+    }
 }

@@ -7,6 +7,7 @@
 
 #include <vfwmsgs.h>
 
+#include <set>
 #include <string>
 
 #include "GraphFacts.h"
@@ -37,14 +38,89 @@ TEST(GraphManagerRegistration, FilterGraphClassIsServedByOurDll)
     EXPECT_NE(nullptr, GetModuleHandleW(L"grfgraph.dll"));
 }
 
-TEST(GraphManagerObject, RefusesToBeAggregated)
+// An outer object that counts its references and hands every interface but IUnknown to
+// the object it aggregates.
+class COuterObject final : public IUnknown
 {
-    CComPtr<IUnknown> spOuter;
-    ASSERT_EQ(S_OK, CreateGraph(spOuter));
-    CComPtr<IUnknown> spInner;
-    EXPECT_EQ(HrText(CLASS_E_NOAGGREGATION),
-              HrText(CoCreateInstance(CLSID_FilterGraph, spOuter, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                      reinterpret_cast<void**>(&spInner))));
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        *ppv = nullptr;
+        if (IsEqualIID(riid, IID_IUnknown))
+        {
+            *ppv = static_cast<IUnknown*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return m_spInner ? m_spInner->QueryInterface(riid, ppv) : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_lRef)); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(InterlockedDecrement(&m_lRef)); }
+
+    LONG m_lRef = 1;
+    CComPtr<IUnknown> m_spInner;
+};
+
+ULONG RefCountOf(IUnknown* pUnknown)
+{
+    pUnknown->AddRef();
+    return pUnknown->Release();
+}
+
+// Like the system graph, the graph manager can be aggregated: asked for its IUnknown, it
+// gives its own, whose count is its own; every other interface, ours and the system
+// graph's alike, answers as the outer object and counts on it.
+TEST(GraphManagerObject, AggregatesUnderAnOuterObject)
+{
+    COuterObject outer;
+    CComPtr<IFilterGraph> spRefused;
+    EXPECT_EQ(HrText(E_NOINTERFACE),
+              HrText(CoCreateInstance(CLSID_FilterGraph, &outer, CLSCTX_INPROC_SERVER, IID_IFilterGraph,
+                                      reinterpret_cast<void**>(&spRefused))));
+    EXPECT_EQ(nullptr, spRefused.p);
+
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                     reinterpret_cast<void**>(&outer.m_spInner)));
+    EXPECT_EQ(1, outer.m_lRef) << "creation left references on the outer object";
+    EXPECT_NE(static_cast<IUnknown*>(&outer), outer.m_spInner.p);
+    EXPECT_EQ(1u, RefCountOf(outer.m_spInner));
+
+    const IID* rgpIids[] = {&IID_IPersistStream, &IID_IPersist, &IID_IFilterGraph, &IID_IGraphBuilder,
+                            &IID_IMediaControl, &IID_IMediaFilter};
+    for (const IID* pIid : rgpIids)
+    {
+        IUnknown* pItf = nullptr;
+        ASSERT_EQ(S_OK, outer.QueryInterface(*pIid, reinterpret_cast<void**>(&pItf)));
+        EXPECT_EQ(2, outer.m_lRef) << "an interface of the aggregate counts on the outer object";
+        EXPECT_EQ(1u, RefCountOf(outer.m_spInner)) << "and not on the inner one";
+        IUnknown* pIdentity = nullptr;
+        ASSERT_EQ(S_OK, pItf->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&pIdentity)));
+        EXPECT_EQ(static_cast<IUnknown*>(&outer), pIdentity) << "identity is the outer object's";
+        pIdentity->Release();
+        pItf->AddRef();
+        EXPECT_EQ(3, outer.m_lRef);
+        pItf->Release();
+        pItf->Release();
+        EXPECT_EQ(1, outer.m_lRef);
+    }
+
+    // The aggregate works as a graph: a filter added through one interface shows in another.
+    CComPtr<IFilterGraph> spGraph;
+    ASSERT_EQ(S_OK, outer.QueryInterface(IID_IFilterGraph, reinterpret_cast<void**>(&spGraph)));
+    CComPtr<IBaseFilter> spFilter;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_GrfTestFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                     reinterpret_cast<void**>(&spFilter)));
+    ASSERT_EQ(S_OK, spGraph->AddFilter(spFilter, L"A"));
+    EXPECT_EQ(std::set<std::wstring>({L"A"}), GraphFilterNames(spGraph));
+    spGraph.Release();
+    spFilter.Release();
+
+    // Letting go of the inner IUnknown ends the aggregate, filters included.
+    outer.m_spInner.Release();
+    EXPECT_EQ(1, outer.m_lRef);
+    EXPECT_EQ(0, GrfTestFilterCount());
 }
 
 struct CInterfaceCase

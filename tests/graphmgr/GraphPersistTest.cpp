@@ -327,8 +327,8 @@ INSTANTIATE_TEST_SUITE_P(
                      VFW_E_INVALID_FILE_FORMAT}),
     [](const testing::TestParamInfo<CBadTextCase>& info) { return info.param.m_pszName; });
 
-// Failures while building: the failing call's own code comes back and everything built
-// before it stays in the graph.
+// Failures while building: the failing call's own code comes back, and nothing of the
+// partial graph is left, in the graph or alive.
 struct CBuildFailureCase
 {
     // Parameterised tests print the case by its name.
@@ -337,8 +337,6 @@ struct CBuildFailureCase
     const char* m_pszName;
     std::function<CGrfGraphDesc()> m_make;
     HRESULT m_hrExpected;
-    std::set<std::wstring> m_setFilters;
-    size_t m_cLinks;
 };
 
 CGrfFilterDesc DescFilter(DWORD dwId, const wchar_t* pszName, const GUID& clsid, const Bytes& data = Bytes())
@@ -382,7 +380,7 @@ class GraphBuildFailure : public testing::TestWithParam<CBuildFailureCase>
 {
 };
 
-TEST_P(GraphBuildFailure, ReturnsTheFailingCallsCodeAndKeepsWhatWasBuilt)
+TEST_P(GraphBuildFailure, ReturnsTheFailingCallsCodeAndLeavesNothing)
 {
     const CBuildFailureCase& c = GetParam();
     std::vector<BYTE> vecText;
@@ -390,12 +388,11 @@ TEST_P(GraphBuildFailure, ReturnsTheFailingCallsCodeAndKeepsWhatWasBuilt)
     CComPtr<IUnknown> spGraph;
     ASSERT_EQ(S_OK, CreateGraph(spGraph));
 
+    LONG cBefore = GrfTestFilterCount();
     EXPECT_EQ(HrText(c.m_hrExpected), HrText(LoadGraph(spGraph, vecText)));
-    EXPECT_EQ(c.m_setFilters, GraphFilterNames(spGraph));
-    CGraphFacts facts;
-    ASSERT_EQ(S_OK, CollectGraphFacts(spGraph, facts));
-    EXPECT_EQ(c.m_cLinks, facts.m_setLinks.size());
-    EXPECT_EQ(S_OK, PersistOf(spGraph)->IsDirty()) << "a half-built graph is not what any file holds";
+    EXPECT_EQ(std::set<std::wstring>(), GraphFilterNames(spGraph));
+    EXPECT_EQ(cBefore, GrfTestFilterCount()) << "test filters of the partial graph still alive";
+    EXPECT_EQ(S_FALSE, PersistOf(spGraph)->IsDirty()) << "nothing was built, so nothing changed";
 }
 
 const Bytes kShortData = {0x09, 0x00};  // shorter than the test filter's own count field
@@ -409,25 +406,25 @@ INSTANTIATE_TEST_SUITE_P(
                                                 DescFilter(2, L"Second", kClsidUnregistered),
                                                 DescFilter(3, L"Third", CLSID_GrfTestFilter)});
                           },
-                          REGDB_E_CLASSNOTREG, {L"First"}, 0},
+                          REGDB_E_CLASSNOTREG},
         CBuildFailureCase{"MissingPin",
                           [] {
                               return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter), DescFilter(2, L"B", CLSID_GrfTestFilter)},
                                                {DescLink(1, L"Out", 2, L"Nope")});
                           },
-                          VFW_E_NOT_FOUND, {L"A", L"B"}, 0},
+                          VFW_E_NOT_FOUND},
         CBuildFailureCase{"PinNameWithWrongDirection",
                           [] {
                               return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter), DescFilter(2, L"B", CLSID_GrfTestFilter)},
                                                {DescLink(1, L"In", 2, L"In")});
                           },
-                          VFW_E_NOT_FOUND, {L"A", L"B"}, 0},
+                          VFW_E_NOT_FOUND},
         CBuildFailureCase{"ConnectionRefused",
                           [] {
                               return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter), DescFilter(2, L"B", CLSID_GrfTestFilter)},
                                                {DescLink(1, L"Out", 2, L"In", MEDIASUBTYPE_GrfTestRefused)});
                           },
-                          VFW_E_TYPE_NOT_ACCEPTED, {L"A", L"B"}, 0},
+                          VFW_E_TYPE_NOT_ACCEPTED},
         CBuildFailureCase{"SecondConnectionRefused",
                           [] {
                               return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter), DescFilter(2, L"B", CLSID_GrfTestFilter),
@@ -435,13 +432,13 @@ INSTANTIATE_TEST_SUITE_P(
                                                {DescLink(1, L"Out", 2, L"In"),
                                                 DescLink(2, L"Out", 3, L"In", MEDIASUBTYPE_GrfTestRefused)});
                           },
-                          VFW_E_TYPE_NOT_ACCEPTED, {L"A", L"B", L"C"}, 1},
+                          VFW_E_TYPE_NOT_ACCEPTED},
         // ConnectDirect's rule: no link may end where it starts or upstream of its start.
         CBuildFailureCase{"LinkBackIntoItsOwnFilter",
                           [] {
                               return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter)}, {DescLink(1, L"Out", 1, L"In")});
                           },
-                          VFW_E_CIRCULAR_GRAPH, {L"A"}, 0},
+                          VFW_E_CIRCULAR_GRAPH},
         CBuildFailureCase{"LinkClosingACycle",
                           [] {
                               return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter), DescFilter(2, L"B", CLSID_GrfTestFilter),
@@ -449,7 +446,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                {DescLink(1, L"Out", 2, L"In"), DescLink(2, L"Out", 3, L"In"),
                                                 DescLink(3, L"Out", 1, L"In")});
                           },
-                          VFW_E_CIRCULAR_GRAPH, {L"A", L"B", L"C"}, 2},
+                          VFW_E_CIRCULAR_GRAPH},
         CBuildFailureCase{"CycleClosedByALinkListedInTheMiddle",
                           [] {
                               return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter), DescFilter(2, L"B", CLSID_GrfTestFilter),
@@ -457,13 +454,13 @@ INSTANTIATE_TEST_SUITE_P(
                                                {DescLink(3, L"Out", 1, L"In"), DescLink(1, L"Out", 2, L"In"),
                                                 DescLink(2, L"Out", 3, L"In")});
                           },
-                          VFW_E_CIRCULAR_GRAPH, {L"A", L"B", L"C"}, 2},
+                          VFW_E_CIRCULAR_GRAPH},
         CBuildFailureCase{"FilterRejectsItsData",
                           [] { return DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter, kShortData)}); },
-                          kGrfTestFilterBadData, {L"A"}, 0},
+                          kGrfTestFilterBadData},
         CBuildFailureCase{"DataForFilterWithoutPersistence",
                           [] { return DescGraph({DescFilter(1, L"Null", kClsidNullRenderer, {1, 2, 3})}); },
-                          E_NOINTERFACE, {L"Null"}, 0},
+                          E_NOINTERFACE},
         CBuildFailureCase{"SourceFileOnFilterThatReadsNoFiles",
                           [] {
                               CGrfGraphDesc g = DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter)});
@@ -471,24 +468,7 @@ INSTANTIATE_TEST_SUITE_P(
                               g.m_vecFilters[0].m_strFile = L"C:\\x.avi";
                               return g;
                           },
-                          E_NOINTERFACE, {L"A"}, 0},
-        CBuildFailureCase{"ClockFilterWithoutClock",
-                          [] {
-                              CGrfGraphDesc g = DescGraph({DescFilter(1, L"Null", kClsidNullRenderer)});
-                              g.m_clock.m_bRequired = true;
-                              g.m_clock.m_dwFilterId = 1;
-                              return g;
-                          },
-                          E_NOINTERFACE, {L"Null"}, 0},
-        CBuildFailureCase{"ClockOfUnknownClass",
-                          [] {
-                              CGrfGraphDesc g = DescGraph({DescFilter(1, L"A", CLSID_GrfTestFilter)});
-                              g.m_clock.m_bRequired = true;
-                              g.m_clock.m_bByClass = true;
-                              g.m_clock.m_clsid = kClsidUnregistered;
-                              return g;
-                          },
-                          REGDB_E_CLASSNOTREG, {L"A"}, 0}),
+                          E_NOINTERFACE}),
     [](const testing::TestParamInfo<CBuildFailureCase>& info) { return info.param.m_pszName; });
 
 // The rule the loader applies to a file's links is the graph's own: its ConnectDirect
@@ -547,6 +527,47 @@ TEST(GraphPersistence, LongChainLoadsWholeAndRoundTrips)
     EXPECT_EQ(facts.m_setFilters, reloaded.m_setFilters);
     EXPECT_EQ(facts.m_setLinks, reloaded.m_setLinks);
 }
+
+// The clock line on load: a filter id sets that filter's clock, a class id an object of
+// that class; an id of no filter, CLOCK 0, a filter without a clock or a class nobody
+// registered leave the graph's own choice (no sync source until it runs), and none of
+// them fails a load that succeeds without the line.
+struct CClockCase
+{
+    // Parameterised tests print the case by its name.
+    friend void PrintTo(const CClockCase& c, std::ostream* pos) { *pos << c.m_pszName; }
+
+    const char* m_pszName;
+    const wchar_t* m_pszClockLine;
+    const wchar_t* m_pszSyncSource;
+};
+
+class GraphClockLine : public testing::TestWithParam<CClockCase>
+{
+};
+
+TEST_P(GraphClockLine, SetsTheNamedClockAndNeverFailsTheLoad)
+{
+    Bytes text = Text(L"0003\r\nFILTERS\r\n0001 \"Clocked\" {6B0E1C36-3F0A-4F57-9F3C-5A1D2E7B9C01} 0000000000 \r\n"
+                      L"0002 \"Null\" {C1F400A4-3F08-11D3-9F0B-006008039E37} 0000000000 \r\nCONNECTIONS\r\n") +
+                 Text(GetParam().m_pszClockLine) + Text(L"\r\nEND");
+    CComPtr<IUnknown> spGraph;
+    ASSERT_EQ(S_OK, CreateGraph(spGraph));
+    ASSERT_EQ(HrText(S_OK), HrText(LoadGraph(spGraph, text)));
+    EXPECT_EQ(std::set<std::wstring>({L"Clocked", L"Null"}), GraphFilterNames(spGraph));
+    EXPECT_EQ(GetParam().m_pszSyncSource, SyncSourceName(spGraph));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GraphClockLine,
+    testing::Values(CClockCase{"FilterId", L"CLOCK 1 0001", L"Clocked"},
+                    CClockCase{"SystemClockByClass", L"CLOCK 1 {E436EBB1-524F-11CE-9F53-0020AF0BA770}", L"(not a filter)"},
+                    CClockCase{"IdOfNoFilter", L"CLOCK 1 0000", L"(none)"},
+                    CClockCase{"IdPastTheFilters", L"CLOCK 1 0009", L"(none)"},
+                    CClockCase{"NotRequired", L"CLOCK 0 0001", L"(none)"},
+                    CClockCase{"FilterWithoutClock", L"CLOCK 1 0002", L"(none)"},
+                    CClockCase{"UnregisteredClass", L"CLOCK 1 {00DDBA11-1234-4321-8000-123456789ABC}", L"(none)"}),
+    [](const testing::TestParamInfo<CClockCase>& info) { return info.param.m_pszName; });
 
 TEST(GraphPersistence, ClockByClassIsCreatedAndSet)
 {

@@ -4,6 +4,8 @@
 
 #include <vfwmsgs.h>
 
+#include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <random>
 #include <ostream>
@@ -12,7 +14,9 @@
 #include "GrfGuidText.h"
 #include "GrfParser.h"
 #include "GrfTestBytes.h"
+#include "EarlierLayout.h"
 #include "MalformedGraphText.h"
+#include "RealGraphFiles.h"
 #include "TestText.h"
 #include "GrfWriter.h"
 
@@ -30,6 +34,28 @@ const wchar_t kRendererText[] = L"{70E102B0-5556-11CE-97C0-00AA0055595A}";
 const wchar_t kVideoTypeText[] =
     L"{73646976-0000-0010-8000-00AA00389B71} {64697663-0000-0010-8000-00AA00389B71} 0 0 0000000001 "
     L"{05589F80-C356-11CE-BF01-00AA0055595A}";
+const GUID kFormatVideoInfo2 = {0xF72A76A0, 0xEB0A, 0x11D0, {0xAC, 0xE4, 0x00, 0x00, 0xC0, 0xCC, 0x16, 0xBA}};
+const GUID kMajorAudio = {0x73647561, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+const GUID kSubPcm = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+const GUID kFormatWave = {0x05589F81, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
+const GUID kDSoundRenderer = {0x79376820, 0x07D0, 0x11CF, {0xA2, 0x4D, 0x00, 0x20, 0xAF, 0xD7, 0x97, 0x67}};
+
+// A media type as Windows writes it: the count of its bytes from the major type's '{' to
+// the end of the format block, one space, the fields, U+0000 after the sample size.
+Bytes WindowsType(const std::wstring& strMajorSub, const wchar_t* pszFlags, const wchar_t* pszSampleSize,
+                  const std::wstring& strFormatType, const Bytes& format)
+{
+    wchar_t szFormatCount[16];
+    std::swprintf(szFormatCount, 16, L"%010u ", static_cast<unsigned>(format.size()));
+    Bytes type = Text(strMajorSub + L" " + pszFlags + L" " + pszSampleSize) + Raw({0x00, 0x00}) +
+                 Text(strFormatType + L" " + szFormatCount) + format;
+    wchar_t szCount[16];
+    std::swprintf(szCount, 16, L"%010u ", static_cast<unsigned>(type.size()));
+    return Text(szCount) + type;
+}
+
+const wchar_t kVideoMajorSub[] = L"{73646976-0000-0010-8000-00AA00389B71} {64697663-0000-0010-8000-00AA00389B71}";
+const wchar_t kVideoInfoText[] = L"{05589F80-C356-11CE-BF01-00AA0055595A}";
 
 CGrfFilterDesc Filter(DWORD dwId, const wchar_t* pszName, const GUID& clsid, const Bytes& data = Bytes(),
                       EGrfFileRole eRole = eGrfNoFile, const wchar_t* pszFile = L"")
@@ -183,6 +209,52 @@ std::vector<CWellFormedCase> WellFormedCases()
              c.m_mt.m_guidFormat = GUID();
              return Graph(3, {Filter(1, L"A", kVideoRenderer)}, {c});
          }()},
+        {"ClockNamesNoFilterOfTheGraph",
+         kHead3 + Text(L"0001 \"A\" ") + Text(kRendererText) + Text(L" 0000000000 \r\nCONNECTIONS\r\nCLOCK 1 0004\r\nEND"),
+         Graph(3, {Filter(1, L"A", kVideoRenderer)}, {}, Clock(true, 0))},
+        // Windows' layout: U+0000 after the sample size, the type counted from its '{', a
+        // CRLF right after the format bytes, the System Clock by class, no line break after END.
+        {"WindowsVideoInfoConnection",
+         kHead3 + Text(L"0001 \"0\" ") + Text(kAsyncText) + Text(L" 0000000000 \r\n0002 \"Rnd\" ") + Text(kRendererText) +
+             Text(L" 0000000000 \r\nCONNECTIONS\r\n0001 \"0: Video Decoder Out\" 0002 \"0\" ") +
+             WindowsType(kVideoMajorSub, L"0 0", L"0000000001", kVideoInfoText, TrickyBytes(88)) +
+             Text(L"\r\nCLOCK 1 {E436EBB1-524F-11CE-9F53-0020AF0BA770}\r\nEND"),
+         Graph(3, {Filter(1, L"0", kAsyncReader), Filter(2, L"Rnd", kVideoRenderer)},
+               {Connection(1, L"0: Video Decoder Out", 2, L"0", TrickyBytes(88))}, Clock(true, 0, &kSystemClock))},
+        {"WindowsVideoInfo2Of1152Bytes",
+         kHead3 + Text(L"0001 \"A\" ") + Text(kRendererText) + Text(L" 0000000000 \r\nCONNECTIONS\r\n0001 \"o\" 0001 \"i\" ") +
+             WindowsType(kVideoMajorSub, L"1 0", L"0000000001", L"{F72A76A0-EB0A-11D0-ACE4-0000C0CC16BA}",
+                         TrickyBytes(1152)) +
+             Text(L"\r\nCLOCK 1 0000\r\nEND"),
+         [] {
+             CGrfConnectionDesc c = Connection(1, L"o", 1, L"i", TrickyBytes(1152));
+             c.m_mt.m_bFixedSize = true;
+             c.m_mt.m_guidFormat = kFormatVideoInfo2;
+             return Graph(3, {Filter(1, L"A", kVideoRenderer)}, {c}, Clock(true, 0));
+         }()},
+        {"WindowsEmptyFormatAndMonikerData",
+         kHead3 + Text(L"0001 \"Capture\" ") + Text(kRendererText) + Text(L" 0000000038 ") +
+             Text(L"@device:pnp:\\?\\usb") + Raw({0x00, 0x00}) + Text(L"\r\n0002 \"Default DirectSound Device\" ") +
+             Text(L"{79376820-07D0-11CF-A24D-0020AFD79767} 0000000000 \r\nCONNECTIONS\r\n0001 \"1\" 0002 \"Audio Input pin (rendered)\" ") +
+             WindowsType(L"{73647561-0000-0010-8000-00AA00389B71} {00000001-0000-0010-8000-00AA00389B71}", L"1 0",
+                         L"0000088200", L"{05589F81-C356-11CE-BF01-00AA0055595A}", Bytes()) +
+             Text(L"\r\nCLOCK 1 {E436EBB1-524F-11CE-9F53-0020AF0BA770}\r\nEND"),
+         [] {
+             CGrfConnectionDesc c = Connection(1, L"1", 2, L"Audio Input pin (rendered)");
+             c.m_mt.m_guidMajor = kMajorAudio;
+             c.m_mt.m_guidSub = kSubPcm;
+             c.m_mt.m_bFixedSize = true;
+             c.m_mt.m_dwSampleSize = 88200;
+             c.m_mt.m_guidFormat = kFormatWave;
+             return Graph(3,
+                          {Filter(1, L"Capture", kVideoRenderer, Text(L"@device:pnp:\\?\\usb") + Raw({0x00, 0x00})),
+                           Filter(2, L"Default DirectSound Device", kDSoundRenderer)},
+                          {c}, Clock(true, 0, &kSystemClock));
+         }()},
+        {"WindowsVersion2WithoutClock",
+         Text(L"0002\r\nFILTERS\r\n0001 \"A\" ") + Text(kRendererText) + Text(L" 0000000000 \r\nCONNECTIONS\r\n0001 \"o\" 0001 \"i\" ") +
+             WindowsType(kVideoMajorSub, L"0 0", L"0000000001", kVideoInfoText, Bytes()) + Text(L"\r\nEND"),
+         Graph(2, {Filter(1, L"A", kVideoRenderer)}, {Connection(1, L"o", 1, L"i")})},
     };
 }
 
@@ -199,6 +271,13 @@ TEST_P(GrfTextWellFormed, ParsesToExpectedGraph)
     ASSERT_EQ(HrText(S_OK), HrText(hr)) << "stopped at byte " << cbPosition;
     EXPECT_EQ(c.m_expected, graph);
     EXPECT_EQ(c.m_vecText.size(), cbPosition);
+    // Text in Windows' layout is what the writer writes: it comes back byte for byte.
+    if (std::string(c.m_pszName).rfind("Windows", 0) == 0)
+    {
+        Bytes rewritten;
+        ASSERT_EQ(S_OK, WriteGrfText(graph, rewritten));
+        EXPECT_EQ(c.m_vecText, rewritten);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, GrfTextWellFormed, testing::ValuesIn(WellFormedCases()),
@@ -331,7 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    [] { return Graph(3, {Filter(123456, L"A", kVideoRenderer)}, {}, Clock(true, 123456)); }}),
     [](const testing::TestParamInfo<CRoundTripCase>& info) { return info.param.m_pszName; });
 
-TEST(GrfText, WriterLayoutMatchesTheDocumentedLines)
+TEST(GrfText, WriterLayoutIsWindowsLayout)
 {
     CGrfGraphDesc graph = Graph(3,
                                 {Filter(1, L"C:\\SomeFile.avi", kAsyncReader, Bytes(), eGrfSource, L"C:\\SomeFile.avi"),
@@ -340,11 +419,54 @@ TEST(GrfText, WriterLayoutMatchesTheDocumentedLines)
     Bytes expected = Text(L"0003\r\nFILTERS\r\n0001 \"C:\\SomeFile.avi\" ") + Text(kAsyncText) +
                      Text(L" SOURCE \"C:\\SomeFile.avi\" 0000000000 \r\n0002 \"R\" ") + Text(kRendererText) +
                      Text(L" 0000000003 ") + Raw({'x', 'y', 'z'}) + Text(L"\r\nCONNECTIONS\r\n") +
-                     Text(L"0001 \"Stream 00\" 0002 \"In\" 0000000376 ") + Text(kVideoTypeText) +
-                     Text(L" 0000000088 ") + TrickyBytes(88) + Text(L"\r\nCLOCK 1 0002\r\nEND");
+                     Text(L"0001 \"Stream 00\" 0002 \"In\" 0000000374 ") + Text(kVideoMajorSub) +
+                     Text(L" 0 0 0000000001") + Raw({0x00, 0x00}) + Text(kVideoInfoText) + Text(L" 0000000088 ") +
+                     TrickyBytes(88) + Text(L"\r\nCLOCK 1 0002\r\nEND");
     Bytes text;
     ASSERT_EQ(S_OK, WriteGrfText(graph, text));
     EXPECT_EQ(expected, text);
+}
+
+// Text written here before Windows' layout was followed still reads as the same graph.
+TEST(GrfText, EarlierLayoutReadsAsTheSameGraph)
+{
+    CGrfGraphDesc rich = RichGraph();
+    CGrfGraphDesc noClock = RichGraph();
+    noClock.m_clock = Clock(false, 0);
+    for (const CGrfGraphDesc& original : {rich, noClock})
+    {
+        Bytes text = EarlierLayoutText(original);
+        CGrfGraphDesc graph;
+        size_t cbPosition = 0;
+        ASSERT_EQ(HrText(S_OK), HrText(ParseGrfText(text.data(), text.size(), graph, &cbPosition)))
+            << "stopped at byte " << cbPosition;
+        EXPECT_EQ(original, graph);
+        Bytes windows;
+        ASSERT_EQ(S_OK, WriteGrfText(graph, windows));
+        EXPECT_NE(text, windows) << "the layouts differ, at least in the type counts";
+    }
+}
+
+// The count in front of a media type covers its bytes from the major type's '{' to the end
+// of the format block, as in files saved on Windows (374 for a VIDEOINFOHEADER).
+TEST(GrfText, MediaTypeCountIsTheTypesLengthFromItsBrace)
+{
+    struct
+    {
+        size_t cbFormat;
+        const wchar_t* pszCount;
+    } const cases[] = {{0, L"0000000286"}, {18, L"0000000304"}, {88, L"0000000374"}, {1152, L"0000001438"}};
+    for (const auto& c : cases)
+    {
+        CGrfGraphDesc graph = Graph(3, {Filter(1, L"A", kVideoRenderer)}, {Connection(1, L"o", 1, L"i", TrickyBytes(c.cbFormat))});
+        Bytes text;
+        ASSERT_EQ(S_OK, WriteGrfText(graph, text));
+        Bytes prefix = kHead3 + Text(L"0001 \"A\" ") + Text(kRendererText) +
+                       Text(L" 0000000000 \r\nCONNECTIONS\r\n0001 \"o\" 0001 \"i\" ") + Text(c.pszCount) + Text(L" {");
+        ASSERT_GE(text.size(), prefix.size());
+        EXPECT_EQ(prefix, Bytes(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(prefix.size())))
+            << "format block of " << c.cbFormat << " bytes";
+    }
 }
 
 struct CUnwritableCase
@@ -382,6 +504,31 @@ INSTANTIATE_TEST_SUITE_P(
         CUnwritableCase{"ClockOnMissingFilter", [](CGrfGraphDesc& g) { g.m_clock.m_dwFilterId = 9; }},
         CUnwritableCase{"VersionFour", [](CGrfGraphDesc& g) { g.m_dwVersion = 4; }}),
     [](const testing::TestParamInfo<CUnwritableCase>& info) { return info.param.m_pszName; });
+
+// Each graph stream saved on Windows reads whole, and the writer gives back its very bytes:
+// the layout is Windows' to the last byte. Needs none of the files' filters.
+TEST(GrfTextRealFiles, EachStreamReadsAndWritesBackByteForByte)
+{
+    std::vector<CRealGraphFile> files;
+    if (!ListRealGraphFiles(files))
+        GTEST_SKIP() << "no graph files saved on Windows beside the repository (../shared/realgrf is absent)";
+    ASSERT_FALSE(files.empty()) << "../shared/realgrf holds no .GRF file";
+    for (const CRealGraphFile& file : files)
+    {
+        SCOPED_TRACE(file.m_strName);
+        Bytes stream;
+        ASSERT_EQ(HrText(S_OK), HrText(ReadGraphStream(file.m_strPath, stream)));
+        CGrfGraphDesc graph;
+        size_t cbPosition = 0;
+        ASSERT_EQ(HrText(S_OK), HrText(ParseGrfText(stream.data(), stream.size(), graph, &cbPosition)))
+            << "stopped at byte " << cbPosition << " of " << stream.size();
+        EXPECT_EQ(stream.size(), cbPosition);
+        EXPECT_FALSE(graph.m_vecFilters.empty());
+        Bytes rewritten;
+        ASSERT_EQ(S_OK, WriteGrfText(graph, rewritten));
+        EXPECT_TRUE(stream == rewritten) << "written back as " << rewritten.size() << " bytes";
+    }
+}
 
 struct CGuidCase
 {

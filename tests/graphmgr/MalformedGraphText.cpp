@@ -82,7 +82,23 @@ std::vector<CMalformedGraphText> MalformedGraphTexts()
          VFW_E_FILE_TOO_SHORT},
         {"ClockLineInVersion2",
          Text(L"0002\r\nFILTERS\r\nCONNECTIONS\r\nCLOCK 0 0000\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
-        {"ClockNamesUnknownFilter", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 1 0004\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
+        {"ClockIdNotANumber", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 1 00x4\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
+        {"SampleSizeEndedByAnotherUnit",
+         TwoFiltersAndLink(L"0001 \"Out\" 0002 \"In\" 0000000374 {73646976-0000-0010-8000-00AA00389B71} "
+                           L"{64697663-0000-0010-8000-00AA00389B71} 0 0 0000000001x{05589F80-C356-11CE-BF01-00AA0055595A} "
+                           L"0000000000 "),
+         VFW_E_INVALID_FILE_FORMAT},
+        // U+0000 ends the sample size only; after a flag it is no separator.
+        {"NulAfterFixedSizeFlag",
+         TwoFiltersAndLink(std::wstring(L"0001 \"Out\" 0002 \"In\" 0000000374 {73646976-0000-0010-8000-00AA00389B71} "
+                                        L"{64697663-0000-0010-8000-00AA00389B71} 0") +
+                           L'\0' + L"0 0000000001 {05589F80-C356-11CE-BF01-00AA0055595A} 0000000000 "),
+         VFW_E_INVALID_FILE_FORMAT},
+        {"SampleSizeCutInsideItsNul",
+         kHead3 + Text(L"0001 \"A\" " + strR + L" 0000000000 \r\nCONNECTIONS\r\n0001 \"o\" 0001 \"i\" 0000000374 "
+                       L"{73646976-0000-0010-8000-00AA00389B71} {64697663-0000-0010-8000-00AA00389B71} 0 0 0000000001") +
+             Raw({0x00}),
+         VFW_E_FILE_TOO_SHORT},
         {"ClockFlagThree", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 3 0000\r\nEND"), VFW_E_INVALID_FILE_FORMAT},
         {"GarbageInsteadOfEnd", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 0 0000\r\nENDX"), VFW_E_INVALID_FILE_FORMAT},
         {"NoEnd", kHead3 + Text(L"CONNECTIONS\r\nCLOCK 0 0000\r\n"), VFW_E_FILE_TOO_SHORT},

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The demo on a user's graph given on its command line: a graph file in Windows' layout
+# (the suite prefix's demo graph, copied under another name and folder) is typed into the
+# tool, built, played and shown in the viewer, with the pictures and the recording left as
+# for the demo graph. Before that, what the demo must refuse with a message and a
+# non-zero exit, with nothing of it left running: a missing graph file, a file that is no
+# graph file, a filter DLL that does not register.
+#   demo-user-graph.sh BUILD_DIR WORK_DIR
+# The demo gets a prefix, a display and a sound server of its own under WORK_DIR.
+set -uo pipefail
+here=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "$1" && pwd)
+work=$2
+rm -rf "$work" && mkdir -p "$work"
+work=$(cd "$work" && pwd)
+fails=0
+check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fails=$((fails + 1)); fi; }
+
+# Processes of the demo: every one it starts (Wine's, Xvfb, openbox, the sound server)
+# carries its prefix in its environment.
+demo_processes() {
+  grep -lsz "^WINEPREFIX=$work/prefix\$" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 | grep -vx "$$" || true
+}
+none_left() {
+  for _ in $(seq 1 300); do
+    [ -z "$(demo_processes)" ] && return 0
+    sleep 0.1
+  done
+  echo "still running: $(demo_processes | tr '\n' ' ')"
+  return 1
+}
+run_demo() {
+  env -u DISPLAY DEMO_NO_BUILD=1 DEMO_PREFIX="$work/prefix" DEMO_SHOTS="$work/shots" PULSE_DIR="$work/pulse" \
+      BUILD_DIR="$build" bash "$here/scripts/demo.sh" "$@" >"$work/out.log" 2>&1
+}
+
+user_graph="$work/graphs/My own graph.GRF"
+mkdir -p "$work/graphs"
+suite_graph=$(WINEPREFIX=$WINEPREFIX winepath -u 'D:\CVS\Dev\Filters\Special\Meridel\Graphs\Pixwell - Meridel.GRF' 2>/dev/null)
+cp "$suite_graph" "$user_graph" || { echo "FAILED: no demo graph in the suite's prefix to copy"; exit 1; }
+
+run_demo "$work/graphs/missing.GRF"; rc=$?
+check "a missing graph file: exit 2 with a message" '[ $rc -eq 2 ] && grep -q "does not exist" "$work/out.log"'
+printf 'not a graph\n' >"$work/graphs/text.GRF"
+run_demo "$work/graphs/text.GRF"; rc=$?
+check "a file that is no graph file: exit 2 with a message" '[ $rc -eq 2 ] && grep -q "no graph file" "$work/out.log"'
+check "nothing left running after those" none_left
+
+# The stand-in filters' DLL has no DllRegisterServer: regsvr32 refuses it.
+run_demo "$user_graph" "$build/standins/filters/standinfilters.dll"; rc=$?
+check "a filter DLL that does not register: exit 1 with a message" \
+      '[ $rc -eq 1 ] && grep -q "did not register" "$work/out.log"'
+check "nothing left running after it" none_left
+
+run_demo "$user_graph"; rc=$?
+cat "$work/out.log"
+check "the demo on the user's graph ends well" '[ $rc -eq 0 ]'
+for step in start graph-path built duration playing the-end viewer; do
+  check "a picture of step $step" 'compgen -G "$work/shots/*-$step.png" >/dev/null'
+done
+check "the recording and its picture" '[ -s "$work/shots/sound.wav" ] && [ -s "$work/shots/sound.png" ]'
+check "nothing left running after the demo" none_left
+echo "$fails failed"
+[ "$fails" -eq 0 ]
