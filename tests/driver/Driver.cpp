@@ -1,6 +1,7 @@
 #include "Driver.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace driver {
 
@@ -83,10 +84,23 @@ void CToolProcess::DebugLoop()
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    std::wstring cmd = L"\"" + m_exePath + L"\"";
-    m_bStartOk = ::CreateProcessW(m_exePath.c_str(), &cmd[0], nullptr, nullptr, FALSE,
-                                  DEBUG_ONLY_THIS_PROCESS, nullptr,
-                                  m_currentDir.empty() ? nullptr : m_currentDir.c_str(), &si, &pi) != FALSE;
+    // On a loaded machine this Wine now and then fails a start with ERROR_INTERNAL_ERROR: the
+    // new process ended inside the platform before it ran anything of its own. Starting it
+    // again is what a user does; any other failure is the test's answer.
+    for (int nTry = 1;; ++nTry)
+    {
+        std::wstring cmd = L"\"" + m_exePath + L"\"";
+        m_bStartOk = ::CreateProcessW(m_exePath.c_str(), &cmd[0], nullptr, nullptr, FALSE,
+                                      DEBUG_ONLY_THIS_PROCESS, nullptr,
+                                      m_currentDir.empty() ? nullptr : m_currentDir.c_str(), &si, &pi) != FALSE;
+        if (m_bStartOk)
+            break;
+        const DWORD dwError = ::GetLastError();
+        std::fprintf(stderr, "driver: starting %ls failed, error %lu (try %d)\n", m_exePath.c_str(),
+                     static_cast<unsigned long>(dwError), nTry);
+        if (dwError != ERROR_INTERNAL_ERROR || nTry == 3)
+            break;
+    }
     if (m_bStartOk)
     {
         m_hProcess = pi.hProcess;
