@@ -6,7 +6,8 @@
 # non-zero exit, with nothing of it left running: a missing graph file, a file that is no
 # graph file, a filter DLL that does not register.
 #   demo-user-graph.sh BUILD_DIR WORK_DIR
-# The demo gets a prefix, a display and a sound server of its own under WORK_DIR.
+# The demo gets a prefix (a copy of the test's own, WINEPREFIX), a display and a sound server
+# of its own under WORK_DIR.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd)
@@ -30,7 +31,8 @@ none_left() {
   return 1
 }
 run_demo() {
-  env -u DISPLAY DEMO_NO_BUILD=1 DEMO_PREFIX="$work/prefix" DEMO_SHOTS="$work/shots" PULSE_DIR="$work/pulse" \
+  env -u DISPLAY DEMO_NO_BUILD=1 DEMO_PREFIX="$work/prefix" DEMO_PREFIX_COPY="$WINEPREFIX" DEMO_SHOTS="$work/shots" \
+      PULSE_DIR="$work/pulse" \
       BUILD_DIR="$build" bash "$here/scripts/demo.sh" "$@" >"$work/out.log" 2>&1
 }
 
