@@ -615,7 +615,7 @@ TEST_F(ViewerBridge, SelectsTheFirstEntryNamingThisGraph)
         UseSettings({});
         ASSERT_EQ(ERROR_SUCCESS, SetRegMultiString(HKEY_CURRENT_USER, kSettingsKey, L"ExtraEntries", rgExtra));
 
-        ASSERT_EQ(S_OK, m_ge.ShowGraph(m_spGraph)) << c.pszWhy;
+        ASSERT_NE(0, ShowUntilSelected()) << c.pszWhy;
         const DWORD dwProcessId = CGraphEditProbe::Viewer(m_ge).dwProcessId;
         const int iOutcome = WaitForConnectionOutcome(dwProcessId);
         ASSERT_GE(iOutcome, 0) << c.pszWhy;
