@@ -6,13 +6,15 @@
 # display and the sound server's output, on one clock. Each flash's first frame is paired
 # with the beep of the same second (scripts/av-events.sh finds them):
 #   av-offset.sh [--docs]    both clips (flash.grf, flash-late.grf, whose sound is made 100 ms
-#                            late) at 0, 40 and 250 ms; --docs also writes docs/av-offset.png
-#                            and docs/av-offset.md from this run
+#                            late) at 0, 40 and 250 ms (DURATIONS="..." for others); --docs
+#                            also writes docs/av-offset.png from this run, and the run's
+#                            table for docs/av-offset.md into OUT_DIR/table.md
 #   av-offset.sh --short     the suite's form: the clips' own files measured as they were
 #                            made (in step, and 100 ms late, every second paired), then one
 #                            play of the late clip, checking only what does not depend on
-#                            the machine's speed: the window's area was recorded with sound,
-#                            the tool played to the end, the figures came out
+#                            the machine's speed: the tool took the duration and played to
+#                            the end, the window's area was recorded with sound, and the
+#                            recording holds flashes with their beeps
 # Every run prints each pair's offset, then the run's median and spread (largest minus
 # smallest offset) of the sound's lag, in ms, positive when the sound comes later, and the
 # precision: half the longest capture interval in which a flash came on (the flash is
@@ -20,7 +22,9 @@
 # own frame interval (40 ms) adds nothing: every flash starts on a frame boundary, at a
 # whole second. A full run checks that every second after the first pair gives a pair
 # (the seconds the renderers drop at the start are counted and reported) and that the late
-# clip measures 100 ms more than the other at each duration, within the two precisions.
+# clip measures 100 ms more than the other at each duration, within the two precisions, or,
+# where the renderers scatter the offsets, within the precisions plus the two medians'
+# notches (1.58 interquartile ranges over the root of the number of pairs).
 # It ends with one line a clip and duration:
 #   clip <name> duration <ms> pairs <N> median <ms> spread <ms> precision <ms>
 # Without DISPLAY it runs on an Xvfb display of its own, without PULSE_SERVER with a sound
@@ -45,7 +49,9 @@ durations=${DURATIONS:-0 40 250}
 
 if [ "$mode" = full ]; then
   "$here/scripts/install-deps.sh"
-  "$here/scripts/build.sh" "$build"
+  "$here/scripts/build.sh" "$build" >"${TMPDIR:-/tmp}/av-offset-build.$$.log" 2>&1 ||
+    { cat "${TMPDIR:-/tmp}/av-offset-build.$$.log"; exit 1; }
+  rm -f "${TMPDIR:-/tmp}/av-offset-build.$$.log"
 fi
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export GST_REGISTRY=${GST_REGISTRY:-$build/gstreamer-registry.bin}
@@ -97,10 +103,14 @@ pair_events() {
       sort(s, n)
       median = n ? (n % 2 ? s[(n + 1) / 2] : (s[n / 2] + s[n / 2 + 1]) / 2) : 0
       spread = n ? s[n] - s[1] : 0
+      # How far the median itself may be off, from the scatter of the offsets: the usual
+      # 95% notch of a median, 1.58 interquartile ranges over the root of the count.
+      iqr = n ? s[n - int(n / 4)] - s[int(n / 4) + 1] : 0
+      notch = n ? 1.58 * iqr / sqrt(n) : 0
       precision = (worst + fit) * 1000
       rate = frames > 1 && vlast > vfirst ? (frames - 1) / (vlast - vfirst) : 0
-      printf "run pairs %d median %.1f spread %.1f precision %.1f dropped %d lone-before %d misses %d capture-fps %.1f frames %d\n",
-             n, median, spread, precision, dropped, lone_before, gaps + lone_after, rate, frames
+      printf "run pairs %d median %.1f spread %.1f precision %.1f dropped %d lone-before %d misses %d capture-fps %.1f frames %d notch %.1f\n",
+             n, median, spread, precision, dropped, lone_before, gaps + lone_after, rate, frames, notch
     }'
 }
 
@@ -124,9 +134,13 @@ self_check() {
 play_and_record() {
   local graph=$1 duration=$2 tag=$3
   local rec="$out/$tag.nut" rec_pid= line x y w h shown=
-  coproc PLAY { wine "$build/bin/PlayGraph.exe" "C:\\fixtures\\$graph" "$duration" 2>/dev/null; }
-  local play_pid=$PLAY_PID
-  while IFS= read -r line <&"${PLAY[0]}"; do
+  # The player talks through two pipes of its own (a coprocess's descriptors go as soon
+  # as it ends, before its last lines are read).
+  rm -f "$out/$tag.to" "$out/$tag.from" && mkfifo "$out/$tag.to" "$out/$tag.from"
+  wine "$build/bin/PlayGraph.exe" "C:\\fixtures\\$graph" "$duration" <"$out/$tag.to" >"$out/$tag.from" 2>/dev/null &
+  local play_pid=$! to from
+  exec {to}>"$out/$tag.to" {from}<"$out/$tag.from"
+  while IFS= read -r line <&"$from"; do
     line=${line%$'\r'}
     echo "$tag: $line" >>"$out/$tag.log"
     case $line in
@@ -150,10 +164,12 @@ play_and_record() {
           fi
           sleep 0.1
         done
-        echo go >&"${PLAY[1]}" ;;
+        echo go >&"$to" ;;
       FAILED\ *) echo "$tag: $line" >&2 ;;
     esac
   done
+  exec {to}>&- {from}<&-
+  rm -f "$out/$tag.to" "$out/$tag.from"
   wait "$play_pid" || { echo "FAILED: $tag: the tool did not play the graph to its end" >&2; failed=1; }
   if [ -n "$rec_pid" ]; then
     kill -INT "$rec_pid" 2>/dev/null || true
@@ -187,6 +203,12 @@ if [ "$mode" = short ]; then
   if [ -z "$run" ]; then echo "FAILED: no figures from the play" >&2; failed=1
   else
     read -r _ _ pairs _ median _ spread _ precision _ <<<"$run"
+    # However late the renderers are, ten seconds of flashes and beeps leave some on the
+    # screen and in the sink: none means the wrong area or the wrong sound was recorded.
+    if [ "$pairs" -lt 1 ]; then
+      echo "FAILED: the play's recording holds no flash with its beep (see $out/flash-late-0.events)" >&2
+      failed=1
+    fi
     echo "clip flash-late duration 0 pairs $pairs median $median spread $spread precision $precision"
   fi
   [ -z "$failed" ]
@@ -203,13 +225,13 @@ for clip in flash flash-late; do
     play_and_record "$clip.grf" "$d" "$tag"
     run=$(grep '^run ' "$out/$tag.pairs" 2>/dev/null || true)
     if [ -z "$run" ]; then failed=1; i=$((i + 1)); continue; fi
-    read -r _ _ pairs _ median _ spread _ precision _ dropped _ _ _ misses _ rate _ <<<"$run"
+    read -r _ _ pairs _ median _ spread _ precision _ dropped _ _ _ misses _ rate _ _ _ notch <<<"$run"
     echo "$tag: dropped at the start $dropped s, misses after the first pair $misses, capture $rate fps"
     if [ "$misses" != 0 ]; then
       echo "FAILED: $tag: $misses flashes or beeps missed after the first pair" >&2; failed=1
     fi
     summary+=("clip $clip duration $d pairs $pairs median $median spread $spread precision $precision")
-    echo "$clip $d $median $precision $pairs $dropped $rate" >>"$out/runs.txt"
+    echo "$clip $d $median $precision $pairs $dropped $rate $notch" >>"$out/runs.txt"
     awk -v c="$clip" -v i="$i" -v p="$precision" '$1 == "pair" { print c, i, $7, p }' "$out/$tag.pairs" >>"$out/pairs.dat"
     echo "$clip $i $median" >>"$out/medians.dat"
     i=$((i + 1))
@@ -217,17 +239,24 @@ for clip in flash flash-late; do
 done
 
 # The late clip's sound is 100 ms later than the other's: so must be what the user hears.
+# Within the two runs' precisions when the renderers keep a steady offset; on a busy machine
+# their offsets scatter from second to second (see each run's pairs), and the medians are
+# then held to 100 ms within the precisions plus their own uncertainty from that scatter.
 for d in $durations; do
-  read -r a pa < <(awk -v d="$d" '$1 == "flash" && $2 == d { print $3, $4 }' "$out/runs.txt")
-  read -r b pb < <(awk -v d="$d" '$1 == "flash-late" && $2 == d { print $3, $4 }' "$out/runs.txt")
+  a= b=
+  read -r a pa ca < <(awk -v d="$d" '$1 == "flash" && $2 == d { print $3, $4, $8 }' "$out/runs.txt")
+  read -r b pb cb < <(awk -v d="$d" '$1 == "flash-late" && $2 == d { print $3, $4, $8 }' "$out/runs.txt")
   if [ -z "${a:-}" ] || [ -z "${b:-}" ]; then continue; fi
-  if awk -v a="$a" -v b="$b" -v p="$(awk -v x="$pa" -v y="$pb" 'BEGIN { print x + y }')" \
-         'BEGIN { d = b - a - 100; exit !(d <= p && d >= -p) }'; then
-    echo "check duration $d: late clip minus in-step clip $(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.1f", b - a }') ms, 100 expected within $pa + $pb ms: ok"
-  else
-    echo "FAILED: duration $d: the late clip measures $b ms against $a ms, not 100 ms more within $pa + $pb ms" >&2
-    failed=1
-  fi
+  verdict=$(awk -v a="$a" -v b="$b" -v pa="$pa" -v pb="$pb" -v ca="$ca" -v cb="$cb" 'BEGIN {
+    d = b - a - 100; if (d < 0) d = -d
+    p = pa + pb; v = sqrt(ca * ca + cb * cb)
+    printf "late clip minus in-step clip %.1f ms, 100 expected: off by %.1f; precision %.1f, scatter %.1f: ", b - a, d, p, v
+    if (d <= p) print "ok within the precision"
+    else if (d <= p + v) print "ok within the precision and the scatter"
+    else print "FAILED"
+  }')
+  echo "check duration $d: $verdict"
+  case $verdict in *FAILED) failed=1 ;; esac
 done
 
 # One plot: every pair's offset per duration, the medians, the precision as error bars.
@@ -253,11 +282,11 @@ echo "plot: $out/av-offset.png"
 if [ -n "$docs" ]; then
   cp "$out/av-offset.png" "$here/docs/av-offset.png"
   {
-    echo "| clip | duration (ms) | pairs | median (ms) | spread (ms) | precision (ms) | dropped at start (s) | capture (fps) |"
-    echo "|---|---|---|---|---|---|---|---|"
-    while read -r clip d median precision pairs dropped rate; do
+    echo "| clip | duration (ms) | pairs | median (ms) | spread (ms) | precision (ms) | median's notch (ms) | dropped at start (s) | capture (fps) |"
+    echo "|---|---|---|---|---|---|---|---|---|"
+    while read -r clip d median precision pairs dropped rate notch; do
       spread=$(printf '%s\n' "${summary[@]}" | awk -v c="$clip" -v d="$d" '$2 == c && $4 == d { print $10 }')
-      echo "| $clip | $d | $pairs | $median | $spread | $precision | $dropped | $rate |"
+      echo "| $clip | $d | $pairs | $median | $spread | ±$precision | ±$notch | $dropped | $rate |"
     done <"$out/runs.txt"
   } >"$out/table.md"
   echo "table for the docs: $out/table.md (docs/av-offset.png written)"
