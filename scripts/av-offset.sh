@@ -260,7 +260,7 @@ for d in $durations; do
 done
 
 # One plot: every pair's offset per duration, the medians, the precision as error bars.
-ticks=$(i=0; for d in $durations; do printf '%s"%s" %d' "${i:+$([ $i -gt 0 ] && echo ', ')}" "$d" "$i"; i=$((i + 1)); done)
+ticks=$(i=0; for d in $durations; do [ $i -eq 0 ] || printf ', '; printf '"%s" %d' "$d" "$i"; i=$((i + 1)); done)
 n_durations=$(wc -w <<<"$durations")
 gnuplot <<EOF
 set terminal pngcairo size 900,520 font "Sans,10"

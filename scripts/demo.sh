@@ -31,6 +31,7 @@ shots=$build/screenshots
 rm -rf "$shots" && mkdir -p "$shots"
 # Picture and sound as the user gets them, measured first, while nothing else is on the
 # screen over the video window: the offsets' plot goes among the pictures.
+rm -rf "$build/av-offset"
 if BUILD_DIR=$build OUT_DIR=$build/av-offset "$here/scripts/av-offset.sh" | sed 's/^/av-offset: /'; then :; else
   echo "av-offset: some checks failed (figures in $build/av-offset)"
 fi

@@ -15,6 +15,7 @@ flash_frames=3
 width=320
 height=240
 rate=44100
+chunk_bytes=$((rate / 2 * 2))   # 500 ms of 16-bit mono sound
 frame_bytes=$((width * height * 3))
 export GST_REGISTRY=${GST_REGISTRY:-$(dirname "$out")/gstreamer-registry.bin}
 work=$(mktemp -d "$(dirname "$out")/flash-clip.XXXXXX")
@@ -27,17 +28,18 @@ trap 'rm -rf "$work"' EXIT
 } >"$work/second.bgr"
 for _ in $(seq "$seconds"); do cat "$work/second.bgr"; done >"$work/video.bgr"
 
-# One second of sound: silence up to the beep, the beep, silence to the end of the second.
+# One second of sound: silence up to the beep, the beep, silence to the end of the second
+# (undithered: silence is all zeros, and every clip made is the same).
 raw=(-r "$rate" -c 1 -b 16 -e signed-integer -t raw)
 after=$(awk -v d="$delay_ms" 'BEGIN { printf "%.3f", 0.9 - d / 1000 }')
-sox -n "${raw[@]}" "$work/second.pcm" synth 0.1 sine 1000 vol 0.5 pad "$(awk -v d="$delay_ms" 'BEGIN { printf "%.3f", d / 1000 }')" "$after"
-sox "${raw[@]}" "$work/second.pcm" "${raw[@]}" "$work/audio.pcm" repeat $((seconds - 1))
+sox -D -n "${raw[@]}" "$work/second.pcm" synth 0.1 sine 1000 vol 0.5 pad "$(awk -v d="$delay_ms" 'BEGIN { printf "%.3f", d / 1000 }')" "$after"
+sox -D "${raw[@]}" "$work/second.pcm" "${raw[@]}" "$work/audio.pcm" repeat $((seconds - 1))
 
-# The queues put the parsers in push mode, where each 44100-byte read of the sound (500 ms)
+# The queues put the parsers in push mode, where each read of 500 ms of sound
 # stays one buffer and so one chunk of the file; pulled, the parser would pick its own size.
 gst-launch-1.0 -q -e \
   filesrc location="$work/video.bgr" blocksize="$frame_bytes" ! queue \
     ! rawvideoparse width="$width" height="$height" format=bgr framerate="$fps/1" ! queue ! mux.video_0 \
-  filesrc location="$work/audio.pcm" blocksize=$((rate)) ! queue \
+  filesrc location="$work/audio.pcm" blocksize="$chunk_bytes" ! queue \
     ! rawaudioparse format=pcm pcm-format=s16le sample-rate="$rate" num-channels=1 ! queue ! mux.audio_0 \
   avimux name=mux ! filesink location="$out"
