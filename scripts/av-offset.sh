@@ -63,6 +63,24 @@ fi
 rm -rf "$out" && mkdir -p "$out"
 failed=
 
+# The recorder is asked to finish its file (SIGINT) and given ten seconds; one that does
+# not end then (its display or sound server gone, say) is ended outright, so that none
+# records on after the script.
+recorder_pid=
+stop_recorder() {
+  [ -n "$recorder_pid" ] || return 0
+  kill -INT "$recorder_pid" 2>/dev/null || true
+  for _ in $(seq 100); do kill -0 "$recorder_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$recorder_pid" 2>/dev/null; then
+    echo "the recorder did not finish; ended" >&2
+    kill -KILL "$recorder_pid" 2>/dev/null || true
+  fi
+  wait "$recorder_pid" 2>/dev/null || true
+  recorder_pid=
+}
+av_prev_trap=$(trap -p EXIT | sed -e "s/^trap -- '//" -e "s/' EXIT\$//")
+trap "stop_recorder; ${av_prev_trap:-:}" EXIT
+
 # Offsets of one media file's events: each flash paired with the beep closest to it
 # within half a second (the beeps come once a second). Prints "pair ..." lines and one
 # "run ..." line: pairs, median, spread and precision in ms, the seconds dropped before
@@ -133,7 +151,7 @@ self_check() {
 # <tag>.pairs and prints the run's line.
 play_and_record() {
   local graph=$1 duration=$2 tag=$3
-  local rec="$out/$tag.nut" rec_pid= line x y w h shown=
+  local rec="$out/$tag.nut" line x y w h shown=
   # The player talks through two pipes of its own (a coprocess's descriptors go as soon
   # as it ends, before its last lines are read).
   rm -f "$out/$tag.to" "$out/$tag.from" && mkfifo "$out/$tag.to" "$out/$tag.from"
@@ -154,12 +172,12 @@ play_and_record() {
           -thread_queue_size 4096 -f pulse -sample_rate 44100 -channels 1 -i @DEFAULT_MONITOR@ \
           -map 0:v -map 1:a -vf "format=gray,scale=80:60" -c:v rawvideo -c:a pcm_s16le \
           "$rec" 2>"$out/$tag.ffmpeg.log" &
-        rec_pid=$!
+        recorder_pid=$!
         # Play once the recorder writes both streams (it opens the sound server first,
         # which takes a second or two).
         local deadline=$((SECONDS + 60))
         until [ "$(stat -c %s "$rec" 2>/dev/null || echo 0)" -gt 400000 ]; do
-          if [ $SECONDS -ge $deadline ] || ! kill -0 "$rec_pid" 2>/dev/null; then
+          if [ $SECONDS -ge $deadline ] || ! kill -0 "$recorder_pid" 2>/dev/null; then
             echo "FAILED: the recorder did not start (see $out/$tag.ffmpeg.log)" >&2; break
           fi
           sleep 0.1
@@ -171,10 +189,7 @@ play_and_record() {
   exec {to}>&- {from}<&-
   rm -f "$out/$tag.to" "$out/$tag.from"
   wait "$play_pid" || { echo "FAILED: $tag: the tool did not play the graph to its end" >&2; failed=1; }
-  if [ -n "$rec_pid" ]; then
-    kill -INT "$rec_pid" 2>/dev/null || true
-    wait "$rec_pid" 2>/dev/null || true
-  fi
+  stop_recorder
   if [ "$shown" != "$duration" ]; then
     echo "FAILED: $tag: the duration box shows '$shown', not $duration" >&2; failed=1
   fi
