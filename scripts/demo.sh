@@ -4,7 +4,9 @@
 # sound; without one it runs on an Xvfb display of its own with a sound server of its own
 # (a null sink), walks through build / duration / play / show graph pressing the buttons
 # with real X input, and leaves in <build>/screenshots a screenshot of each step, the
-# recording of what was played (sound.wav) and a picture of it (sound.png).
+# recording of what was played (sound.wav) and a picture of it (sound.png); on its own demo
+# graph it first measures how far the sound lags behind the picture (scripts/av-offset.sh),
+# leaving its plot (av-offset.png) there too.
 #
 #   demo.sh [GRAPH_FILE [FILTER_DLL...]]
 #
@@ -97,6 +99,16 @@ windows_graph_path
 
 shots=${DEMO_SHOTS:-$build/screenshots}
 rm -rf "$shots" && mkdir -p "$shots"
+# Picture and sound as the user gets them, measured first, while nothing else is on the
+# screen over the video window: the offsets' plot goes among the pictures. (Not for a
+# user's own graph: the measurement plays the project's flash-and-beep graphs.)
+if [ -z "$graph" ]; then
+  rm -rf "$build/av-offset"
+  if BUILD_DIR=$build OUT_DIR=$build/av-offset "$here/scripts/av-offset.sh" | sed 's/^/av-offset: /'; then :; else
+    echo "av-offset: some checks failed (figures in $build/av-offset)"
+  fi
+  [ ! -f "$build/av-offset/av-offset.png" ] || cp "$build/av-offset/av-offset.png" "$shots/av-offset.png"
+fi
 # What the tool plays, as the null sink's monitor hears it.
 parec -d meridel.monitor --file-format=wav --format=s16le --rate=44100 --channels=1 "$shots/sound.wav" &
 rec_pid=$!

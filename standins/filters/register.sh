@@ -52,6 +52,10 @@ mkdir -p "$prefix/drive_c/fixtures/media" "$demo_dir"
 clip="$(dirname "$0")/../media/make-clip.sh"
 bash "$clip" 0.5 "$prefix/drive_c/fixtures/media/short.avi"
 bash "$clip" 4 "$demo_dir/Pixwell - Meridel.avi"
+# The flash-and-beep clips that scripts/av-offset.sh plays: in step, and the sound 100 ms late.
+flash="$(dirname "$0")/../media/make-flash-clip.sh"
+bash "$flash" 10 "$prefix/drive_c/fixtures/media/flash.avi" 0
+bash "$flash" 10 "$prefix/drive_c/fixtures/media/flash-late.avi" 100
 
 if ! wine 'C:\standins\writefixtures.exe'; then
   echo "filters/register.sh: writefixtures.exe could not write every graph file" >&2

@@ -134,6 +134,8 @@ TEST(FixtureTable, NamesThePathsTheToolAndItsTestsRelyOn)
         {L"setfail.grf", L"C:\\fixtures\\setfail.grf"},
         {L"rounding.grf", L"C:\\fixtures\\rounding.grf"},
         {L"novideo.grf", L"C:\\fixtures\\novideo.grf"},
+        {L"flash.grf", L"C:\\fixtures\\flash.grf"},
+        {L"flash-late.grf", L"C:\\fixtures\\flash-late.grf"},
         {L"stress.grf", L"C:\\fixtures\\stress.grf"},
         {L"notcompound.grf", L"C:\\fixtures\\notcompound.grf"},
         {L"nostream.grf", L"C:\\fixtures\\nostream.grf"},
