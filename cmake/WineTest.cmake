@@ -42,3 +42,7 @@ endfunction()
 function(meridel_add_bare_test name)
   meridel_wine_test(bare ${name} ${ARGN})
 endfunction()
+
+# The longest tests carry a COST of about the seconds they take, so that CTest starts them
+# first on a fresh tree (later runs use the times it recorded): a long test started last
+# would leave the other desktops idle at the end of the run.

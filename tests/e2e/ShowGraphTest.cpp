@@ -505,18 +505,21 @@ TEST(ShowGraphQuitTest, QuitWaitEndsWhenTheViewerIgnoresWmQuit)
         ASSERT_NE(0, nSecond) << ::testing::PrintToString(report.Lines());
         std::printf("second viewer connected %lu ms after the click (%d clicks)\n",
                     static_cast<unsigned long>(::GetTickCount() - dwClicked), nSecond);
-        const int nViewers = nFirst + nSecond;
-        EXPECT_TRUE(report.WaitFor("quit-ignored", nViewers - 1));
+        // The connected viewer was asked to quit and ignored it. (A viewer of a repeated click
+        // that was not ready in time was let go without being asked; one left in its connect
+        // dialog was asked too, and ignored it as well.)
+        EXPECT_TRUE(report.WaitFor("quit-ignored", 1));
         const std::vector<DWORD> ids = report.StartedProcessIds();
-        ASSERT_EQ(static_cast<size_t>(nViewers), ids.size());
-        EXPECT_TRUE(IsProcessRunning(ids[0]));
+        ASSERT_EQ(static_cast<size_t>(nFirst + nSecond), ids.size());
+        EXPECT_TRUE(IsProcessRunning(ids[static_cast<size_t>(nFirst) - 1]));
+        const int nIgnoredBeforeClose = report.Count("quit-ignored");
         EXPECT_TRUE(tool.NoBoxShown());
 
         // Closing runs into the same wait and still ends the tool normally.
         const DWORD dwClosing = ::GetTickCount();
         EXPECT_EQ(0u, tool.CloseAndWait());
         std::printf("closed %lu ms after Esc\n", static_cast<unsigned long>(::GetTickCount() - dwClosing));
-        EXPECT_TRUE(report.WaitFor("quit-ignored", nViewers));
+        EXPECT_TRUE(report.WaitFor("quit-ignored", nIgnoredBeforeClose + 1));
         EXPECT_TRUE(IsProcessRunning(ids.back()));
         EXPECT_EQ(0, ExactLines(report, "quit"));
     }
