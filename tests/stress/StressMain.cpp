@@ -602,6 +602,13 @@ int wmain(int argc, wchar_t** argv)
         const int nShowEarly = std::min(EarlyStep(options.nShows), 100);
         const std::wstring toleratedBox = e2e::ExpectedErrorText(L"Can't show graph", EndedBeforeReadyCode());
         const std::wstring notReadyBox = e2e::ExpectedErrorText(L"Can't show graph", E_FAIL);
+        // The platform's start of the viewer failed (this Wine says so when the new process
+        // ended inside its start-up, before any code of the viewer ran), or did not return
+        // within the tool's bound: figures of the platform, not verdicts on the tool.
+        const std::wstring startFailedBox =
+            e2e::ExpectedErrorText(L"Can't show graph", HRESULT_FROM_WIN32(ERROR_INTERNAL_ERROR));
+        const std::wstring startStalledBox = e2e::ExpectedErrorText(L"Can't show graph", HRESULT_FROM_WIN32(ERROR_TIMEOUT));
+        int nStartFailed = 0, nStartStalled = 0;
         // What the tool itself holds of the stand-ins' objects, before any viewer.
         const long lOwnLive = LiveTotal(tool.Process().DebugLines());
         {
@@ -621,6 +628,14 @@ int wmain(int argc, wchar_t** argv)
                     if (text == toleratedBox)
                     {
                         ++nTolerated;
+                    }
+                    else if (text == startFailedBox)
+                    {
+                        ++nStartFailed;
+                    }
+                    else if (text == startStalledBox)
+                    {
+                        ++nStartStalled;
                     }
                     else if (text == notReadyBox)
                     {
@@ -725,6 +740,9 @@ int wmain(int argc, wchar_t** argv)
             std::wprintf(L"show       viewers not ready for input within the tool's 1000 ms: %d; other failures "
                          L"reported: %d\n",
                          nNotReady, nOtherFailures);
+            std::wprintf(L"show       viewer starts that failed inside the platform (0x8007054F): %d; that did not return "
+                         L"within the tool's bound (0x800705B4): %d\n",
+                         nStartFailed, nStartStalled);
             std::wprintf(L"show       live objects: the tool's own %ld; clicks after which more were alive: %d (at most %ld "
                          L"more)\n",
                          lOwnLive, nLiveAbove, lLiveMaxAbove);
