@@ -6,7 +6,9 @@
 # the build tree), like the test command. Extra checks: set STRESS_CHECK=1 to fail on a
 # growing working set, a box other than the tolerated one, or objects a viewer kept, as the
 # suite's short form does. STRESS_ARGS adds options of the session program (--wait-connect,
-# --busy, --trace-copy, --viewer-switch NAME=VALUE). STRESS_PROGRAM=remote_read_cost runs that program
+# --busy [CORES], --trace-copy, --viewer-switch NAME=VALUE); STRESS_ARGS="--busy 2" keeps both
+# cores of this machine busy while Show graph is clicked. A click that does not return within
+# 20 s, or a close that does not end the tool, fails the run with or without STRESS_CHECK. STRESS_PROGRAM=remote_read_cost runs that program
 # instead, with the arguments given (CLIENTS [DEPTH]): the platform's own cost of a client
 # that reads a published graph, the yardstick for the tool's working set over many viewers;
 # STRESS_PROGRAM=delegating_stub_cost (CYCLES) what each generation of the stubs a viewer

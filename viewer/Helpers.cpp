@@ -3,6 +3,7 @@
 #include "atl/AtlComPtr.h"
 #include "atl/AtlRegKey.h"
 #include "atl/AtlTrace.h"
+#include "viewer/BoundedStart.h"
 #include "viewer/CookieName.h"
 #include "viewer/RemoteLinks.h"
 #include "viewer/TickBudget.h"
@@ -17,6 +18,9 @@ const wchar_t kGraphEditKey[] = L"Software\\Microsoft\\Shared Tools\\Graphedit";
 // gets as long to end after it was asked to quit.
 const DWORD kIdleWaitMs = 1000;
 const DWORD kQuitWaitMs = 1000;
+// The platform's start of the viewer's process returns in some tens of milliseconds, a few
+// seconds on a fully loaded machine; one that has not returned by then has stalled.
+const DWORD kStartWaitMs = 5000;
 // A main window that is found hidden gets this long to become visible.
 const DWORD kShowWaitMs = 100;
 const DWORD kPollMs = 10;
@@ -45,7 +49,7 @@ const DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 } // namespace
 
 CGraphEdit::CGraphEdit()
-    : m_dwCookie(0), m_spPublished(), m_stubs(), m_anchor(), m_rgPI(), m_hWndGraphEdit(nullptr), m_hWndListBox(nullptr), m_hWndConnectDialog(nullptr)
+    : m_dwCookie(0), m_spPublished(), m_stubs(), m_anchor(), m_start(), m_rgPI(), m_hWndGraphEdit(nullptr), m_hWndListBox(nullptr), m_hWndConnectDialog(nullptr)
 {
 }
 
@@ -200,18 +204,15 @@ HRESULT CGraphEdit::LoadGraphEdit(LPCWSTR szProppage_dll)
 
     // As the application name, a bare file name is looked for in the current directory
     // only, never along the search path.
-    BOOL bStarted = ::CreateProcessW(szGraphEdit, nullptr, nullptr, nullptr, FALSE,
-                                     NORMAL_PRIORITY_CLASS, nullptr, nullptr, &rgSI, &rgPI);
-    DWORD dwError = bStarted ? 0 : ::GetLastError();
+    DWORD dwError = 0;
+    bool bStarted = m_start.Start(szGraphEdit, rgSI, kStartWaitMs, &rgPI, &dwError);
 
     // Only a missing file sends us to the folder of Proppage.dll; a missing folder or any
     // other failure would fail there too, or mean something we should not paper over.
     if (!bStarted && dwError == ERROR_FILE_NOT_FOUND && szProppage_dll && szProppage_dll[0] &&
         ComposeBesideProppage(szProppage_dll, szGraphEdit, kPathChars))
     {
-        bStarted = ::CreateProcessW(szGraphEdit, nullptr, nullptr, nullptr, FALSE,
-                                    NORMAL_PRIORITY_CLASS, nullptr, nullptr, &rgSI, &rgPI);
-        dwError = bStarted ? 0 : ::GetLastError();
+        bStarted = m_start.Start(szGraphEdit, rgSI, kStartWaitMs, &rgPI, &dwError);
     }
 
     if (!bStarted)

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "atl/AtlComPtr.h"
+#include "viewer/BoundedStart.h"
 #include "viewer/EnumeratorAnchor.h"
 #include "viewer/RemoteLinks.h"
 
@@ -66,6 +67,9 @@ private:
     // out of the viewer's power to remove (its removal could stop this thread for good).
     CPublishedStubs m_stubs;
     CEnumeratorAnchor m_anchor;
+    // The viewer's process is started off this thread: the platform's start can stall for
+    // good, and this thread must come back from every click.
+    CBoundedStart m_start;
     PROCESS_INFORMATION m_rgPI;
     HWND m_hWndGraphEdit;
     HWND m_hWndListBox;
