@@ -5,7 +5,7 @@
 // the things that do not depend on the machine's speed.
 //
 //   stress.exe [--builds N] [--shows M] [--durations K] [--wait-connect] [--busy [CORES]]
-//              [--viewer-switch NAME=VALUE]... [--check]
+//              [--trace-copy] [--thread-allowance-kb KB] [--viewer-switch NAME=VALUE]... [--check]
 //
 // --wait-connect: each Show graph click waits until its viewer has connected (or found the
 // graph gone) before the next one, as a user who looks at the viewer would; without it the
@@ -16,6 +16,10 @@
 // --viewer-switch: a DWORD behaviour switch of the viewer stand-in (for example
 // SlowConnectMs=100) for the whole run.
 // --trace-copy: the tool's tracing copy, whose failure traces are printed under each box.
+// --thread-allowance-kb KB: what the Show graph working-set check forgives on top of its 2 %:
+// each thread of this Wine keeps about 1 MB resident, and on a machine that other work keeps
+// busy the platform's own call-serving threads come and go with that load, not with the tool
+// (the test suite, which runs tests side by side, passes 1024; the long form 0).
 // A click that hangs prints the windows and thread stacks of the tool and its viewers.
 #include <windows.h>
 #include <objbase.h>
@@ -67,6 +71,7 @@ struct SOptions
     int nBusy = 0;
     // The tracing copy of the tool: a failure's box comes with the tool's own trace of it.
     bool bTraceCopy = false;
+    size_t kbThreadAllowance = 0;
     std::vector<SViewerSwitch> rgSwitches;
 };
 
@@ -87,6 +92,8 @@ bool ParseOptions(int argc, wchar_t** argv, SOptions* pOptions)
         }
         else if (arg == L"--trace-copy")
             pOptions->bTraceCopy = true;
+        else if (i + 1 < argc && arg == L"--thread-allowance-kb")
+            pOptions->kbThreadAllowance = static_cast<size_t>(_wtoi(argv[++i]));
         else if (i + 1 < argc && arg == L"--viewer-switch")
         {
             const std::wstring value = argv[++i];
@@ -547,7 +554,8 @@ int wmain(int argc, wchar_t** argv)
     if (!ParseOptions(argc, argv, &options))
     {
         std::fwprintf(stderr, L"usage: stress.exe [--builds N] [--shows M] [--durations K] [--wait-connect] "
-                              L"[--busy [CORES]] [--trace-copy] [--viewer-switch NAME=VALUE]... [--check]\n");
+                              L"[--busy [CORES]] [--trace-copy] [--thread-allowance-kb KB] [--viewer-switch NAME=VALUE]... "
+                              L"[--check]\n");
         return 2;
     }
     ::CoInitialize(nullptr);
@@ -752,7 +760,11 @@ int wmain(int argc, wchar_t** argv)
                          nLetGo);
             std::wprintf(L"show       working set once the platform's extra threads ended: %zu KB (threads %lu)\n",
                          kbShowSettled, static_cast<unsigned long>(dwThreadsSettled));
-            if (options.bCheck && !WithinPercent(kbShowEarly, std::min(kbShowLast, kbShowSettled), 2.0))
+            // Growth up to the allowance is forgiven; a fall is judged as it is.
+            const size_t kbShowEnd = std::min(kbShowLast, kbShowSettled);
+            const size_t kbShowJudged = kbShowEnd <= kbShowEarly ? kbShowEnd
+                                        : kbShowEnd - std::min(kbShowEnd - kbShowEarly, options.kbThreadAllowance);
+            if (options.bCheck && !WithinPercent(kbShowEarly, kbShowJudged, 2.0))
                 rgFailures.push_back(L"the working set grew over the Show graph clicks");
             if (options.bCheck && options.bWaitConnect && nLiveAbove > 0)
                 rgFailures.push_back(L"objects a viewer held stayed alive after it was let go");
