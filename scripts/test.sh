@@ -42,7 +42,7 @@ test_prev_trap=$(trap -p EXIT | sed -e "s/^trap -- '//" -e "s/' EXIT\$//")
 trap "kill $tidy_pid 2>/dev/null || true; ${test_prev_trap:-:}" EXIT
 
 # CTest hands the desktops out as a resource: a test that needs one waits for a free one.
-spec=$build/desktops.json
+desktops_file=$build/desktops.json
 {
   printf '{"version": {"major": 1, "minor": 0}, "local": [{"desktops": ['
   for k in $(seq 0 $((desktops - 1))); do
@@ -50,11 +50,11 @@ spec=$build/desktops.json
     printf '{"id": "%d", "slots": 1}' "$k"
   done
   printf ']}]}\n'
-} >"$spec"
+} >"$desktops_file"
 
 cd "$build"
 rc=0
-ctest --output-on-failure --timeout 900 -j "$jobs" --resource-spec-file "$spec" || rc=$?
+ctest --output-on-failure --timeout 900 -j "$jobs" --resource-spec-file "$desktops_file" || rc=$?
 tidy_rc=0
 wait "$tidy_pid" || tidy_rc=$?
 tail -n 1 "$tidy_log"
