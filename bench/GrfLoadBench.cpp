@@ -80,19 +80,31 @@ struct SChainSamples
     std::vector<double> m_rgSave;
 };
 
-// Loads the text into a new graph; graph creation and release are outside the timing.
-bool TimeLoad(int cFilters, const std::vector<BYTE>& vecText, SChainSamples* pSamples)
+// Loads the text into a new graph (returned in spGraph) and times the load alone: graph
+// creation and release are outside the timing. False when the graph or the stream could not
+// be made; the load's own result is *phr.
+bool LoadIntoNewGraph(const std::vector<BYTE>& vecText, CComPtr<IFilterGraph>& spGraph, double* pdMs, HRESULT* phr)
 {
-    CComPtr<IFilterGraph> spGraph;
     CComPtr<IPersistStream> spPersist;
     CComPtr<IStream> spStream;
     if (FAILED(CreateGraph(spGraph)) ||
         FAILED(spGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))) ||
         FAILED(StreamOnBytes(vecText.data(), static_cast<ULONG>(vecText.size()), &spStream)))
         return false;
-    double dStart = NowMs();
-    HRESULT hr = spPersist->Load(spStream);
-    pSamples->m_load.Add(true, NowMs() - dStart);
+    const double dStart = NowMs();
+    *phr = spPersist->Load(spStream);
+    *pdMs = NowMs() - dStart;
+    return true;
+}
+
+bool TimeLoad(int cFilters, const std::vector<BYTE>& vecText, SChainSamples* pSamples)
+{
+    CComPtr<IFilterGraph> spGraph;
+    double dMs = 0.0;
+    HRESULT hr = E_FAIL;
+    if (!LoadIntoNewGraph(vecText, spGraph, &dMs, &hr))
+        return false;
+    pSamples->m_load.Add(true, dMs);
     if (hr != S_OK || CountFilters(spGraph) != cFilters)
     {
         std::fprintf(stderr, "loading %d filters: hr=0x%08lX\n", cFilters, static_cast<unsigned long>(hr));
@@ -125,15 +137,10 @@ bool TimeByHandAndSave(int cFilters, std::vector<BYTE>* pvecText, SChainSamples*
 bool TimeStreamLoad(const std::vector<BYTE>& vecText, bool bTool, CPairedSamples* pSamples, HRESULT* phr)
 {
     CComPtr<IFilterGraph> spGraph;
-    CComPtr<IPersistStream> spPersist;
-    CComPtr<IStream> spStream;
-    if (FAILED(CreateGraph(spGraph)) ||
-        FAILED(spGraph->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&spPersist))) ||
-        FAILED(StreamOnBytes(vecText.data(), static_cast<ULONG>(vecText.size()), &spStream)))
+    double dMs = 0.0;
+    if (!LoadIntoNewGraph(vecText, spGraph, &dMs, phr))
         return false;
-    double dStart = NowMs();
-    *phr = spPersist->Load(spStream);
-    pSamples->Add(bTool, NowMs() - dStart);
+    pSamples->Add(bTool, dMs);
     return true;
 }
 
