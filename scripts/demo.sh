@@ -49,8 +49,7 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 make_demo_prefix() {
   if [ -n "${DEMO_PREFIX_COPY:-}" ]; then
     [ -f "$DEMO_PREFIX_COPY/system.reg" ] || fail "'$DEMO_PREFIX_COPY' is no prefix to copy"
-    rm -rf "$prefix"
-    cp -a "$DEMO_PREFIX_COPY" "$prefix"
+    bash "$here/standins/prefix/copy-prefix.sh" "$DEMO_PREFIX_COPY" "$prefix"
   else
     bash "$here/standins/prefix/make-prefix.sh" "$build" "$prefix"
   fi

@@ -16,8 +16,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 wineserver -k 2>/dev/null || true
 find "$prefix" -mindepth 1 -delete
+# The server stays up from here to the end (each step below talks to it); only the last
+# wait, which writes the registry to disk, is needed before anyone copies the prefix.
 wineboot -i >/dev/null 2>&1
-wineserver -w
 
 # The dialog asks for Tahoma. This Wine draws it with Liberation Sans (Wine's own Tahoma
 # in fonts-wine is not searched unless copied into the prefix, and it is wider than
@@ -27,7 +28,6 @@ wineserver -w
 # 104 DPI is the smallest setting at which every label fits (5 pixels to spare there),
 # so the dialog stays closest to its Windows size with all of its text readable.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 104 /f >/dev/null 2>&1
-wineserver -w
 
 # Drive D: is a folder inside the prefix, so the tool's built-in default graph path
 # (on D:) can be made to exist.
