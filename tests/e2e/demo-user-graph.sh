@@ -62,13 +62,16 @@ if [ "$mode" = refusals ]; then
   # Viewers that get input-idle only well after the tool's wait: every Show graph click
   # ends in a box, and each viewer stays up for the user.
   slow=$work/slow-viewer-prefix
-  cp -a "$WINEPREFIX" "$slow"
+  bash "$here/standins/prefix/copy-prefix.sh" "$WINEPREFIX" "$slow"
   printf '\n[Software\\\\StandIns\\\\GraphViewer] 1\n"IdleDelayMs"=dword:00004e20\n' >>"$slow/user.reg"
+  # Three clicks are enough to show it, and keep the case short.
   DEMO_PREFIX_COPY_OVERRIDE=$slow
+  export WALKTHROUGH_SHOW_TRIES=3
   run_demo "$user_graph"; rc=$?
+  unset WALKTHROUGH_SHOW_TRIES
   DEMO_PREFIX_COPY_OVERRIDE=
-  check "no viewer ready in time: the walk-through says so, the demo exits 1" \
-        '[ $rc -eq 1 ] && grep -q "BOX Can.t show graph" "$work/out.log" && grep -q "FAILED to show the graph" "$work/out.log"'
+  check "no viewer ready in time: the walk-through clicks three times, says so, the demo exits 1" \
+        '[ $rc -eq 1 ] && [ "$(grep -c "BOX Can.t show graph" "$work/out.log")" -eq 3 ] && grep -q "FAILED to show the graph" "$work/out.log"'
   check "nothing left running after it" none_left
   cat "$work/out.log"
   echo "$fails failed"
