@@ -228,18 +228,17 @@ int main(int argc, char** argv)
     // The viewer connects on its own; its connect dialog (a window owned by a window of
     // another process) goes away once it has. An error box of the tool shows instead when
     // the viewer was not ready within the tool's wait (a busy machine, or one whose disk
-    // cache is still cold): the user reads it, dismisses it and clicks again, as often as
-    // WALKTHROUGH_SHOW_TRIES says (ten by default; a fresh machine with the suite's other
-    // desktops starting beside it refused three clicks in a row).
-    int cTries = 10;
+    // cache is still cold): the user reads it, dismisses it and clicks again, within the
+    // suite's generous deadline (two minutes: a fresh machine with the suite's other
+    // desktops starting beside it refused ten clicks in a row), or as many times as
+    // WALKTHROUGH_SHOW_TRIES says.
+    int cTries = 0;
     if (const char* pszTries = std::getenv("WALKTHROUGH_SHOW_TRIES"))
-    {
-        const int n = std::atoi(pszTries);
-        if (n > 0 && n <= 100)
-            cTries = n;
-    }
+        cTries = std::atoi(pszTries);
+    const DWORD dwShowStart = ::GetTickCount();
     bool bShown = false;
-    for (int nTry = 0; nTry < cTries && !bShown; ++nTry)
+    for (int nTry = 0; (cTries <= 0 || nTry < cTries) && ::GetTickCount() - dwShowStart < 6 * driver::DEFAULT_TIMEOUT_MS;
+         ++nTry)
     {
         RealClick(::GetDlgItem(hDlg, IDC_BTN_SHOW));
         bool bSeenDialog = false;

@@ -280,6 +280,26 @@ const ShowFailure c_rgShowFailures[] = {
      {L"###Err### CGraphEdit::LoadGraphEdit(): WaitForInputIdle()=258, hr=0x80004005"}, false},
 };
 
+// Clicks Show graph and checks the box it ends in. On a busy machine the viewer can miss
+// the tool's short wait for it to get ready for input, and the tool says so (E_FAIL) before
+// the path under test is reached: a user clicks again, and so does this, within a generous
+// deadline, unless that refusal is what is tested.
+::testing::AssertionResult ShowUntilBox(CToolSession& tool, HRESULT hr)
+{
+    const std::wstring notReady = ExpectedErrorText(L"Can't show graph", E_FAIL);
+    const DWORD dwStart = ::GetTickCount();
+    for (int nClicks = 1;; ++nClicks)
+    {
+        tool.Click(IDC_BTN_SHOW);
+        driver::MessageBoxInfo box;
+        if (hr == E_FAIL || !driver::WaitForMessageBox(tool.Process().ProcessId(), tool.Dialog(), &box) ||
+            box.text != notReady || ::GetTickCount() - dwStart >= 6 * driver::DEFAULT_TIMEOUT_MS)
+            return tool.ExpectBox(ExpectedErrorText(L"Can't show graph", hr), true);
+        std::printf("Show graph click %d: not ready (the viewer was slower than the tool's waits); again\n", nClicks);
+        driver::DismissMessageBox(box);
+    }
+}
+
 class ShowFailureTest : public ::testing::TestWithParam<ShowFailure>
 {
 protected:
@@ -295,8 +315,7 @@ TEST_P(ShowFailureTest, SaysCantShowGraphAndTracesWhy)
     CToolSession tool(L"MeridelTestTrace.exe");
     ASSERT_TRUE(tool.Started());
     ASSERT_TRUE(tool.BuildAndWait(L"C:\\fixtures\\short.grf"));
-    tool.Click(IDC_BTN_SHOW);
-    EXPECT_TRUE(tool.ExpectBox(ExpectedErrorText(L"Can't show graph", c.hr), true));
+    EXPECT_TRUE(ShowUntilBox(tool, c.hr));
     for (const std::wstring& trace : c.traces)
         EXPECT_LE(1, tool.Process().CountDebugLines(trace)) << ::testing::PrintToString(trace);
     // The entry stays published until the next close of the bridge.
