@@ -75,6 +75,13 @@ bool WithinPercent(SIZE_T early, SIZE_T last, double dPercent)
     return dGrowth <= dPercent && dGrowth >= -dPercent;
 }
 
+SIZE_T ForgiveThreadSwing(SIZE_T early, SIZE_T last, SIZE_T allowance)
+{
+    if (last >= early)
+        return last - std::min(last - early, allowance);
+    return last + std::min(early - last, allowance);
+}
+
 std::vector<std::wstring> LastLiveObjectLines(const std::vector<std::wstring>& rgLines)
 {
     std::vector<std::wstring> rgModules, rgLast;

@@ -49,6 +49,11 @@ int EarlyStep(int nSteps);
 double GrowthPercent(SIZE_T early, SIZE_T last);
 // |growth| <= dPercent; false when early is 0, since then nothing was measured.
 bool WithinPercent(SIZE_T early, SIZE_T last, double dPercent);
+// The last working set with up to `allowance` of its difference from the early one
+// forgiven, either way: the platform's call-serving threads (about 1 MB resident each) come
+// and go with the load beside the tool, and one more or fewer of them at either end is
+// not the tool's doing.
+SIZE_T ForgiveThreadSwing(SIZE_T early, SIZE_T last, SIZE_T allowance);
 
 // Of the stand-ins' "standin <module>: live objects <n>" debug lines, the last one of each
 // module, in the order the modules first reported.

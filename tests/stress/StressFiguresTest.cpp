@@ -58,6 +58,23 @@ TEST(StressFigures, GrowthCheckNeedsAMeasurementAndHonoursTheLimitBothWays)
     EXPECT_EQ(100, EarlyStep(1000));
 }
 
+TEST(StressFigures, ThreadSwingIsForgivenUpToTheAllowanceEitherWay)
+{
+    struct
+    {
+        SIZE_T early, last, allowance, judged;
+    } const kCases[] = {
+        {32664, 31952, 1024, 32664},  // a thread fewer at the end: flat
+        {32664, 30000, 1024, 31024},  // more than a thread's worth of fall is still judged
+        {32664, 33600, 1024, 32664},  // a thread more at the end: flat
+        {32664, 36000, 1024, 34976},  // more than that still counts as growth
+        {32664, 31952, 0, 31952},     // no allowance: judged as it is
+        {32664, 32664, 1024, 32664},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(c.judged, ForgiveThreadSwing(c.early, c.last, c.allowance)) << c.early << " -> " << c.last;
+}
+
 TEST(StressFigures, MedianOfOddAndEvenCounts)
 {
     CStepFigures steps;

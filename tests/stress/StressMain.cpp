@@ -760,10 +760,11 @@ int wmain(int argc, wchar_t** argv)
                          nLetGo);
             std::wprintf(L"show       working set once the platform's extra threads ended: %zu KB (threads %lu)\n",
                          kbShowSettled, static_cast<unsigned long>(dwThreadsSettled));
-            // Growth up to the allowance is forgiven; a fall is judged as it is.
+            // A change up to the allowance is forgiven, growth or fall: the early floor may
+            // hold one of the platform's threads more than the settled end (a fresh-clone run
+            // failed on 32,664 -> 31,952 KB, threads 4 -> 3).
             const size_t kbShowEnd = std::min(kbShowLast, kbShowSettled);
-            const size_t kbShowJudged = kbShowEnd <= kbShowEarly ? kbShowEnd
-                                        : kbShowEnd - std::min(kbShowEnd - kbShowEarly, options.kbThreadAllowance);
+            const size_t kbShowJudged = ForgiveThreadSwing(kbShowEarly, kbShowEnd, options.kbThreadAllowance);
             if (options.bCheck && !WithinPercent(kbShowEarly, kbShowJudged, 2.0))
                 rgFailures.push_back(L"the working set grew over the Show graph clicks");
             if (options.bCheck && options.bWaitConnect && nLiveAbove > 0)
