@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Copies a prefix that make-prefix.sh made (its server ended, so its registry is on disk):
+# Copies a prefix that make-prefix.sh made (best with its server ended, so that its registry
+# is on disk as it stands):
 #   copy-prefix.sh SOURCE_PREFIX TARGET_PREFIX
 # The platform's own libraries (system32: about 630 MB of the prefix's 840) are only ever
 # read by what runs in a prefix: the copy links them instead of copying them, which takes a
