@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -29,6 +30,22 @@ bool IsViewerProgram(const std::wstring& image)
 {
     const std::wstring name = L"\\graphedt.exe";
     return image.size() >= name.size() && ::lstrcmpiW(image.c_str() + image.size() - name.size(), name.c_str()) == 0;
+}
+
+// The viewers running now, whoever started them.
+std::vector<DWORD> RunningViewerIds()
+{
+    std::vector<DWORD> ids;
+    HANDLE hSnap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnap == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL b = ::Process32FirstW(hSnap, &entry); b; b = ::Process32NextW(hSnap, &entry))
+        if (IsViewerProgram(std::wstring(L"\\") + entry.szExeFile))
+            ids.push_back(entry.th32ProcessID);
+    ::CloseHandle(hSnap);
+    return ids;
 }
 
 // Points the viewer stand-in's report at a file of this test and removes it afterwards.
@@ -128,12 +145,15 @@ public:
 // viewer in its connect dialog, and a user clicks again. So does this, within a generous
 // deadline; whether the first click was enough is the machine's speed, not the tool's
 // behaviour. Returns the clicks it took, 0 when no viewer connected before the deadline.
-int ShowUntilReported(CToolSession& tool, const CViewerReport& report, const std::string& line, int nTimes)
+// A viewer the tool let go with its box is the user's from then on: its id goes to pLetGo.
+int ShowUntilReported(CToolSession& tool, const CViewerReport& report, const std::string& line, int nTimes,
+                      std::vector<DWORD>* pLetGo = nullptr)
 {
     const DWORD dwStart = ::GetTickCount();
     int nClicks = 0;
     while (::GetTickCount() - dwStart < 6 * driver::DEFAULT_TIMEOUT_MS)
     {
+        const std::vector<DWORD> rgBefore = RunningViewerIds();
         tool.Click(IDC_BTN_SHOW);
         ++nClicks;
         if (!tool.WaitUntilHandled())
@@ -143,6 +163,10 @@ int ShowUntilReported(CToolSession& tool, const CViewerReport& report, const std
         {
             std::printf("Show graph click %d: %ls (the viewer was slower than the tool's waits); again\n",
                         nClicks, box.text.c_str());
+            if (pLetGo)
+                for (DWORD dwId : RunningViewerIds())
+                    if (std::find(rgBefore.begin(), rgBefore.end(), dwId) == rgBefore.end())
+                        pLetGo->push_back(dwId);
             driver::DismissMessageBox(box);
             continue;
         }
@@ -593,10 +617,13 @@ TEST_P(LateViewerTest, ShowAgainRebuildAndCloseWorkAndItsObjectsGo)
     const long lOwn = LiveTotal(tool.Process().DebugLines());
     ASSERT_GT(lOwn, 0) << "no live-object count from the stand-ins";
 
-    ASSERT_NE(0, ShowUntilReported(tool, report, c.pszBusyLine, 1)) << ::testing::PrintToString(report.Lines());
+    std::vector<DWORD> rgLetGo;
+    ASSERT_NE(0, ShowUntilReported(tool, report, c.pszBusyLine, 1, &rgLetGo))
+        << ::testing::PrintToString(report.Lines());
     // The viewer is asked to quit while it is at the graph (the helper fails on a click that
     // does not return).
-    ASSERT_NE(0, ShowUntilReported(tool, report, c.pszBusyLine, 2)) << ::testing::PrintToString(report.Lines());
+    ASSERT_NE(0, ShowUntilReported(tool, report, c.pszBusyLine, 2, &rgLetGo))
+        << ::testing::PrintToString(report.Lines());
     EXPECT_TRUE(tool.NoBoxShown());
 
     tool.Click(IDC_BTN_BUILD);
@@ -614,10 +641,15 @@ TEST_P(LateViewerTest, ShowAgainRebuildAndCloseWorkAndItsObjectsGo)
     }
 
     EXPECT_EQ(0u, tool.CloseAndWait());
-    const std::vector<DWORD> ids = report.StartedProcessIds();
+    // Every viewer the tool held ends with it; one it let go with its box (on a busy machine)
+    // is left to the user, and to the report's clean-up here.
+    std::vector<DWORD> ids = report.StartedProcessIds();
+    ids.erase(std::remove_if(ids.begin(), ids.end(),
+                             [&](DWORD id) { return std::find(rgLetGo.begin(), rgLetGo.end(), id) != rgLetGo.end(); }),
+              ids.end());
     EXPECT_TRUE(driver::WaitUntil([&] {
         return std::none_of(ids.begin(), ids.end(), [](DWORD id) { return IsProcessRunning(id); });
-    })) << ::testing::PrintToString(report.Lines());
+    })) << ::testing::PrintToString(report.Lines()) << " let go: " << rgLetGo.size();
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LateViewerTest, ::testing::ValuesIn(c_rgLateViewers),
