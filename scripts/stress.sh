@@ -19,10 +19,13 @@ build=${BUILD_DIR:-$here/build}
 builds=${1:-1000} shows=${2:-200} durations=${3:-300}
 "$here/scripts/install-deps.sh"
 "$here/scripts/build.sh" "$build" >/dev/null
-export WINEPREFIX=$build/stressprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# STRESS_NAME (default "stress") names the prefix and sound server folders under the build
+# tree, so that several runs can share one build: STRESS_NAME=stress-2 for a second at once.
+name=${STRESS_NAME:-stress}
+export WINEPREFIX=$build/${name}prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 source "$here/scripts/xvfb.sh"
 # The prefix's graphs with sound need a sound server to be written.
-PULSE_DIR=$build/stresspulse source "$here/scripts/pulse.sh"
+PULSE_DIR=$build/${name}pulse source "$here/scripts/pulse.sh"
 bash "$here/standins/prefix/make-prefix.sh" "$build" "$WINEPREFIX" >/dev/null
 if [ -n "${STRESS_PROGRAM:-}" ]; then
   wine "$build/bin/$STRESS_PROGRAM.exe" "$@"
