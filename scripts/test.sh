@@ -2,9 +2,9 @@
 # Installs what is missing, builds, and runs the whole test suite under Wine on Xvfb
 # displays of its own. Everything it makes stays under the build tree (default: ./build).
 #   MERIDEL_TEST_DESKTOPS  how many tests that need a display run at once (default: one
-#                          more than the cores: they mostly wait on windows, viewers and clips;
-#                          measured on two cores, a fresh tree's CTest total was 140 s with two
-#                          desktops and 118 s with three); each gets a desktop of its own
+#                          more than the cores; measured on two cores, a fresh tree's CTest
+#                          total was 140 s with two desktops and 118 s with three, and 4 gave
+#                          no more than 3); each gets a desktop of its own
 #   MERIDEL_TEST_JOBS      how many tests run at once in all (default: one more than the
 #                          desktops, for the tests that need none)
 set -euo pipefail
