@@ -131,10 +131,17 @@ void CToolProcess::DebugLoop()
             continue;
         }
         DWORD dwStatus = DBG_CONTINUE;
+        // A start that failed above may still have queued its own end on this thread: the
+        // platform counts the new process as this thread's debuggee from its creation.
+        // Only the process being served writes lines, gives the exit code and ends the
+        // loop; leaving earlier would leave that process stopped at its next event for good.
+        const bool bOwn = ev.dwProcessId == m_dwProcessId;
         switch (ev.dwDebugEventCode)
         {
         case OUTPUT_DEBUG_STRING_EVENT:
         {
+            if (!bOwn)
+                break;
             const OUTPUT_DEBUG_STRING_INFO& info = ev.u.DebugString;
             SIZE_T nUnits = info.nDebugStringLength;
             // Wine hands wide lines over already converted; handle both forms.
@@ -174,13 +181,18 @@ void CToolProcess::DebugLoop()
                 ::CloseHandle(ev.u.LoadDll.hFile);
             break;
         case EXIT_PROCESS_DEBUG_EVENT:
-            m_dwExitCode = ev.u.ExitProcess.dwExitCode;
+            if (bOwn)
+                m_dwExitCode = ev.u.ExitProcess.dwExitCode;
+            else
+                std::fprintf(stderr, "driver: process %lu of a failed start ended (code 0x%lX)\n",
+                             static_cast<unsigned long>(ev.dwProcessId),
+                             static_cast<unsigned long>(ev.u.ExitProcess.dwExitCode));
             break;
         default:
             break;
         }
         ::ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, dwStatus);
-        if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT)
+        if (ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT && bOwn)
             break;
     }
     EnterCriticalSection(&m_cs);
