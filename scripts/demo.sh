@@ -113,8 +113,15 @@ fi
 parec -d meridel.monitor --file-format=wav --format=s16le --rate=44100 --channels=1 "$shots/sound.wav" &
 rec_pid=$!
 n=0
-coproc WALK { wine "$build/bin/DemoWalkthrough.exe" "${graph_arg[@]}" 2>/dev/null; }
-walk_pid=$WALK_PID
+# The walk-through talks through two pipes of the demo's own: a coprocess's descriptors go
+# as soon as it ends, before its last lines are read (a fresh-clone run stopped on that).
+# The pipes' names go once both ends are open; the run's demos share the build tree.
+walk_dir=$(mktemp -d "$build/demo-walk.XXXXXX")
+mkfifo "$walk_dir/to" "$walk_dir/from"
+wine "$build/bin/DemoWalkthrough.exe" "${graph_arg[@]}" <"$walk_dir/to" >"$walk_dir/from" 2>/dev/null &
+walk_pid=$!
+exec {walk_to}>"$walk_dir/to" {walk_from}<"$walk_dir/from"
+rm -rf "$walk_dir"
 # The walk-through's output ends when the walk-through does, unless a process it started
 # (a viewer the tool left to the user) still holds it: then its end is what ends the loop.
 # A read that times out keeps what came of a line so far.
@@ -122,7 +129,7 @@ part=
 while :; do
   rc=0
   line=
-  IFS= read -r -t 1 line <&"${WALK[0]}" || rc=$?
+  IFS= read -r -t 1 line <&"$walk_from" || rc=$?
   if [ "$rc" -gt 128 ]; then
     part=$part$line
     kill -0 "$walk_pid" 2>/dev/null && continue
@@ -137,24 +144,25 @@ while :; do
       shot=$(printf '%s/%02d-%s.png' "$shots" "$n" "${line#STEP }")
       import -window root "$shot"
       echo "screenshot: $shot"
-      echo >&"${WALK[1]}" ;;
+      echo >&"$walk_to" ;;
     CLICK\ *)
       read -r x y <<<"${line#CLICK }"
       xdotool mousemove "$x" "$y" click 1
-      echo >&"${WALK[1]}" ;;
+      echo >&"$walk_to" ;;
     KEY\ *)
       # Several keys, one after the other, separated by spaces.
       read -r -a keys <<<"${line#KEY }"
       xdotool key --clearmodifiers "${keys[@]}"
-      echo >&"${WALK[1]}" ;;
+      echo >&"$walk_to" ;;
     TYPE\ *)
       xdotool type --delay 20 -- "${line#TYPE }"
-      echo >&"${WALK[1]}" ;;
+      echo >&"$walk_to" ;;
     *) echo "$line" ;;
   esac
 done
 walk_ok=1
 wait "$walk_pid" || walk_ok=
+exec {walk_to}>&- {walk_from}<&-
 kill "$rec_pid" 2>/dev/null || true
 wait "$rec_pid" 2>/dev/null || true
 # Nobody is left to use a viewer that the tool left running (after a "Can't show graph"
